@@ -1,0 +1,248 @@
+#include "conversion_run.h"
+
+#include "auto_offset.h"
+#include "entity_scan.h"
+#include "line_loading.h"
+#include "run_log.h"
+#include "script/converters.h"
+#include "script/cp1252.h"
+#include "script/number_rules.h"
+
+#include <cmath>
+#include <new>
+#include <sys/stat.h>
+
+namespace vektrano {
+
+namespace {
+
+// Puts the arrow back on every way out of the run.
+class BusyCursor
+{
+public:
+    explicit BusyCursor(WindowOperations& window)
+        : window_(window)
+    {
+        window_.SetBusyCursor(true);
+    }
+    ~BusyCursor() { window_.SetBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    WindowOperations& window_;
+};
+
+std::string WithReason(std::string text, int error)
+{
+    return text + " (" + SystemReason(error) + ")";
+}
+
+// True when both paths name one file, through links or spelt differently.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first{}, second{};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+void ResetForScan(Variablen& state)
+{
+    state.LineIndex = 1;
+    state.Entities.assign(1, EntityRecord{});
+    state.UnknownList.Clear();
+    state.CountLine = state.CountCircle = state.CountArc = state.CountPolyline = 0;
+    state.ConvLine = state.ConvCircle = state.ConvArc = state.ConvPolyline = 0;
+}
+
+StopOr OutputPass(ConverterContext& context, WindowOperations& window)
+{
+    Variablen& state = context.state;
+    const std::size_t n = state.Entities.size() - 1;
+    ProgressSteps progress(window);
+    for (std::size_t i = 0; i < n; ++i) {
+        progress.Set(static_cast<double>(i) * 100 / static_cast<double>(n));
+        StopOr stop;
+        switch (state.Entities[i].Name) {
+        case EntityName::Line:
+            ++state.CountLine;
+            stop = Convert_Line(context, i, false);
+            break;
+        case EntityName::Arc:
+            ++state.CountArc;
+            stop = Convert_Arc(context, i, false);
+            break;
+        case EntityName::Circle:
+            ++state.CountCircle;
+            stop = Convert_Circle(context, i, false);
+            break;
+        case EntityName::Polyline:
+            ++state.CountPolyline;
+            stop = Convert_Polyline(context, i, false);
+            break;
+        default: break;
+        }
+        if (stop)
+            return stop;
+        if (context.script.Failed())
+            return std::nullopt; // reported by the caller with the path
+    }
+    return std::nullopt;
+}
+
+std::string UnknownRows(const UnknownTally& tally)
+{
+    std::string rows;
+    for (const auto& row : tally.Rows()) {
+        rows += "Unbekannte Befehle: \t";
+        rows += std::to_string(row.count);
+        rows += "x\t";
+        rows += Cp1252ToUtf8(row.name);
+        rows += CRLF;
+    }
+    return rows;
+}
+
+std::string Statistics(const Variablen& s)
+{
+    auto line = [](const char* label, const char* tabs, long long met, long long written) {
+        return std::string(label) + std::to_string(met) + tabs + " davon konvertiert: " +
+               std::to_string(written) + std::string(CRLF);
+    };
+    return line("Anzahl Linien: ", "\t\t", s.CountLine, s.ConvLine) +
+           line("Anzahl Kreise: ", "\t\t", s.CountCircle, s.ConvCircle) +
+           line("Anzahl Halbkreise: ", "\t", s.CountArc, s.ConvArc) +
+           line("Anzahl Polyline: ", "\t\t", s.CountPolyline, s.ConvPolyline);
+}
+
+class Run
+{
+public:
+    Run(WindowOperations& window, Variablen& state)
+        : window_(window)
+        , state_(state)
+        , log_(window)
+    {
+    }
+
+    RunOutcome Execute();
+
+private:
+    RunOutcome Fail(const Stop& stop)
+    {
+        script_.Close();
+        if (stop.logText)
+            log_.AppendOwnLine(stop.text);
+        window_.MessageBox(stop.text, stop.title, Icon::Critical);
+        return RunOutcome::Stopped;
+    }
+    RunOutcome WriteFailed(const std::string& path)
+    {
+        const int error = script_.Error();
+        return Fail(ErrorStop(WithReason("Fehler beim Schreiben der SCR Datei: " + path, error)));
+    }
+
+    WindowOperations& window_;
+    Variablen& state_;
+    RunLog log_;
+    ScriptFile script_;
+};
+
+RunOutcome Run::Execute()
+{
+    if (window_.ReadField(Field::Txt_DXF).empty() || window_.ReadField(Field::Txt_SCR).empty())
+        return RunOutcome::NotStarted;
+    BusyCursor busy(window_);
+    log_.Set("Hinweis: Bei großen Dateien kann da Laden u.U. mehrere Minuten dauern !\r\n\r\n");
+    log_.Append("Lade Datei " + window_.ReadField(Field::Txt_DXF) + "...");
+    window_.SetProgress(0);
+    if (!window_.Yield())
+        return RunOutcome::Cancelled;
+
+    const std::string dxfPath = window_.ReadField(Field::Txt_DXF);
+    state_.Lines.Clear(); // it views the text about to be replaced
+    state_.CurrentLine = {};
+    if (const int error = LoadDxfFile(dxfPath, state_.FileText))
+        return Fail(ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
+    log_.Append("fertig\r\n\r\n");
+
+    // Opening the script empties it: when it is the drawing itself, refuse before.
+    const std::string scrPath = window_.ReadField(Field::Txt_SCR);
+    if (SameFile(dxfPath, scrPath))
+        return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
+    if (const int error = script_.Open(scrPath))
+        return Fail(ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
+
+    if (!CutLines(state_, log_)) {
+        log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");
+        if (!script_.Close())
+            return WriteFailed(scrPath);
+        return RunOutcome::Stopped;
+    }
+    log_.Append("Konvertiere Datei...");
+    if (!window_.Yield())
+        return RunOutcome::Cancelled;
+    ShiftLines(state_, window_);
+    log_.Append("fertig\r\n\r\n");
+    log_.Append("Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n");
+    log_.Append(std::string(76, '-') + std::string(CRLF));
+
+    const std::string layerText = window_.ReadField(Field::Txt_Layer);
+    const double layer = ReadLayerNumber(layerText);
+    if (!std::isfinite(layer))
+        return Fail(ErrorStop("Ungültiger Layer: \"" + layerText + "\""));
+    WriteScriptHeader(script_, layer);
+    window_.SetProgress(0);
+
+    ResetForScan(state_);
+    switch (ScanEntities(state_, window_)) {
+    case ScanOutcome::MissingEnd:
+        return Fail(Stop{"Ende nicht gefunden", "Ende nicht gefunden Abbruch", false});
+    case ScanOutcome::Cancelled: return RunOutcome::Cancelled;
+    case ScanOutcome::ReachedEof:
+    case ScanOutcome::ReachedTop: break;
+    }
+    const bool reachedEof = state_.LineIndex <= state_.Lines.Top();
+
+    ConverterContext context(state_, window_, script_);
+    if (window_.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1)
+        if (auto stop = FindOffset(context, window_))
+            return Fail(*stop);
+    if (auto stop = OutputPass(context, window_))
+        return Fail(*stop);
+    // The script is complete here; closing it before the report means a full disk
+    // can never be followed by statistics that look like success.
+    if (!script_.Close())
+        return WriteFailed(scrPath);
+
+    std::string report = UnknownRows(state_.UnknownList);
+    if (!reachedEof)
+        report += "Warnung: keine EOF Zeile gefunden, Datei bis zum Ende gelesen.\r\n";
+    report += std::string(66, '=') + "\r\n\r\n";
+    report += Statistics(state_);
+    log_.Append(report);
+    return RunOutcome::Completed;
+}
+
+} // namespace
+
+RunOutcome RunConversion(WindowOperations& window, Variablen& state)
+{
+    try {
+        Run run(window, state);
+        return run.Execute();
+    } catch (const std::bad_alloc&) {
+        // A drawing larger than memory allows: say so instead of crashing.
+        try {
+            window.AppendLog("\r\nNicht genug Arbeitsspeicher für die DXF Datei.\r\n");
+            window.MessageBox("Nicht genug Arbeitsspeicher für die DXF Datei.", "Fehler",
+                              Icon::Critical);
+        } catch (...) {
+        }
+        return RunOutcome::Stopped;
+    } catch (...) {
+        return RunOutcome::Stopped;
+    }
+}
+
+} // namespace vektrano

@@ -1,0 +1,83 @@
+#include "entity_scan.h"
+
+#include "script/number_rules.h"
+
+namespace vektrano {
+
+namespace {
+
+// The end search: the first odd position at or after a given one whose trimmed
+// text is "0". The scan only moves forward, so the answer found for one entity
+// stays right for every later name before it; each line is looked at once.
+class EndSearch
+{
+public:
+    explicit EndSearch(const LineTable& lines)
+        : lines_(lines)
+    {
+    }
+
+    // position must not be smaller than in the call before. Returns false when
+    // there is no such line up to the table's top.
+    bool From(std::size_t position, std::size_t& end)
+    {
+        if (!searched_ || (found_ && end_ < position)) {
+            searched_ = true;
+            found_ = false;
+            for (std::size_t p = position | 1; p <= lines_.Top(); p += 2) {
+                if (TrimSpaces(lines_[p]) == "0") {
+                    found_ = true;
+                    end_ = p;
+                    break;
+                }
+            }
+        }
+        end = found_ ? end_ : 0;
+        return found_;
+    }
+
+private:
+    const LineTable& lines_;
+    bool searched_ = false;
+    bool found_ = false;
+    std::size_t end_ = 0;
+};
+
+} // namespace
+
+ScanOutcome ScanEntities(Variablen& state, WindowOperations& window)
+{
+    const LineTable& lines = state.Lines;
+    const std::size_t top = lines.Top();
+    EndSearch endSearch(lines);
+    for (;; ++state.LineIndex) {
+        if (state.LineIndex > top)
+            return ScanOutcome::ReachedTop;
+        const std::string_view current = TrimSpaces(lines[state.LineIndex]);
+        if (current == "EOF")
+            return ScanOutcome::ReachedEof;
+        state.CurrentLine = current;
+        if (state.LineIndex % 2 == 0) {
+            const EntityName name = EntityNameOf(current);
+            state.IsEntity = name != EntityName::None;
+            state.EndFound = false;
+            if (state.IsEntity) {
+                state.EndFound = endSearch.From(state.LineIndex, state.EndIndex);
+                if (!state.EndFound)
+                    return ScanOutcome::MissingEnd;
+                EntityRecord& last = state.Entities.back();
+                last.Name = name;
+                last.StartLine = state.LineIndex;
+                last.EndLine = state.EndIndex;
+                state.Entities.emplace_back();
+            } else if (TrimSpaces(lines[state.LineIndex - 1]) == "0" &&
+                       !ReadDxfNumber(current)) {
+                state.UnknownList.Count(current);
+            }
+        }
+        if (!window.Yield())
+            return ScanOutcome::Cancelled;
+    }
+}
+
+} // namespace vektrano

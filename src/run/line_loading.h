@@ -1,0 +1,22 @@
+#pragma once
+
+#include "run_log.h"
+#include "state/variablen.h"
+
+#include <string>
+
+namespace vektrano {
+
+// Reads the whole file into text. Returns 0 or the system's error number; a folder
+// is refused with EISDIR.
+int LoadDxfFile(const std::string& path, std::string& text);
+
+// Cuts FileText into Lines, trying CR LF, then CR, then LF, and logs each attempt.
+// Returns false when the text holds no line break of any kind.
+bool CutLines(Variablen& state, RunLog& log);
+
+// Puts the empty text at position 0 so that group codes stand at odd positions.
+// The bar climbs to 100 and returns to 0.
+void ShiftLines(Variablen& state, WindowOperations& window);
+
+} // namespace vektrano

@@ -1,0 +1,65 @@
+#include "run_log.h"
+
+#include <cerrno>
+#include <cmath>
+
+namespace vektrano {
+
+void RunLog::Set(std::string_view text)
+{
+    window_.SetLog(text);
+    endsWithLineBreak_ = text.empty() || text.ends_with(CRLF);
+}
+
+void RunLog::Append(std::string_view text)
+{
+    if (text.empty())
+        return;
+    window_.AppendLog(text);
+    endsWithLineBreak_ = text.ends_with(CRLF);
+}
+
+void RunLog::AppendOwnLine(std::string_view text)
+{
+    std::string line;
+    if (!endsWithLineBreak_)
+        line += CRLF;
+    line += text;
+    line += CRLF;
+    Append(line);
+}
+
+std::string SystemReason(int error)
+{
+    switch (error) {
+    case ENOENT: return "Datei oder Ordner nicht gefunden";
+    case EACCES:
+    case EPERM: return "Zugriff verweigert";
+    case EISDIR: return "ist ein Ordner";
+    case ENOTDIR: return "ein Teil des Pfads ist kein Ordner";
+    case ENOSPC: return "kein Speicherplatz mehr auf dem Datenträger";
+    case EDQUOT: return "Speicherkontingent erschöpft";
+    case EROFS: return "Dateisystem ist schreibgeschützt";
+    case EIO: return "Ein-/Ausgabefehler";
+    case ENAMETOOLONG: return "Pfad ist zu lang";
+    case ENOMEM: return "nicht genug Arbeitsspeicher";
+    case EFBIG: return "Datei ist zu groß";
+    case ETXTBSY: return "Datei wird gerade benutzt";
+    case ELOOP: return "zu viele symbolische Verknüpfungen";
+    default: return "Systemfehler " + std::to_string(error);
+    }
+}
+
+void ProgressSteps::Set(double value)
+{
+    const int whole = static_cast<int>(std::floor(value));
+    if (whole == lastWhole_ && value != 0 && value != 100)
+        return;
+    if (value == last_)
+        return;
+    lastWhole_ = whole;
+    last_ = value;
+    window_.SetProgress(static_cast<float>(value));
+}
+
+} // namespace vektrano

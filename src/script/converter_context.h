@@ -1,0 +1,75 @@
+#pragma once
+
+#include "controls.h"
+#include "script_file.h"
+#include "state/variablen.h"
+#include "stop.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vektrano {
+
+// The group codes any converter reacts to.
+enum class GroupCode : std::uint8_t { C10, C20, C30, C11, C21, C40, C50, C51 };
+
+struct CodeLine
+{
+    std::uint64_t position;
+    GroupCode code;
+};
+
+// The code lines of one stretch of the table that some converter reacts to. When
+// several entity names share one closing "0" (a layer called "LINE", repeated a
+// hundred thousand times), their ranges overlap; remembering the stretch last
+// walked lets each of them reach its codes without stepping through every line
+// again.
+class CodeLineCache
+{
+public:
+    // The code lines at odd positions from first to last, in file order.
+    std::pair<const CodeLine*, const CodeLine*> Lines(const LineTable& lines, std::uint64_t first,
+                                                      std::uint64_t last);
+
+private:
+    std::uint64_t from_ = 1;
+    std::uint64_t to_ = 0; // empty while to_ < from_
+    std::vector<CodeLine> codeLines_;
+};
+
+// A field read as a number, re-parsed only when its text changed since the last read.
+struct FieldNumberCache
+{
+    std::string text;
+    double value = 0;
+    bool valid = false;
+};
+
+// Everything a converter works with during one run.
+struct ConverterContext
+{
+    ConverterContext(Variablen& state, const ControlReader& window, ScriptFile& script)
+        : state(state)
+        , window(window)
+        , script(script)
+    {
+    }
+
+    Variablen& state;
+    const ControlReader& window;
+    ScriptFile& script;
+
+    CodeLineCache entityCodes;
+    CodeLineCache vertexCodes;
+    FieldNumberCache offsetX;
+    FieldNumberCache offsetY;
+    std::string widthText;    // the width field as last read (UTF-8)
+    std::string widthBytes;   // the same in the script's code page
+    bool widthValid = false;
+    // Positions in Entities of the VERTEX and SEQEND records, built on first use.
+    std::optional<std::vector<std::size_t>> chainRecords;
+};
+
+} // namespace vektrano

@@ -1,0 +1,423 @@
+#include "converters.h"
+
+#include "cp1252.h"
+#include "number_rules.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vektrano {
+
+namespace {
+
+std::optional<GroupCode> GroupCodeOf(std::string_view trimmed)
+{
+    if (trimmed.size() != 2)
+        return std::nullopt;
+    const char a = trimmed[0];
+    const char b = trimmed[1];
+    if (b == '0') {
+        switch (a) {
+        case '1': return GroupCode::C10;
+        case '2': return GroupCode::C20;
+        case '3': return GroupCode::C30;
+        case '4': return GroupCode::C40;
+        case '5': return GroupCode::C50;
+        default: return std::nullopt;
+        }
+    }
+    if (b == '1') {
+        switch (a) {
+        case '1': return GroupCode::C11;
+        case '2': return GroupCode::C21;
+        case '5': return GroupCode::C51;
+        default: return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// Degrees to radians with pi taken as 3.141592654 and the quotient formed first:
+// scripts written by earlier versions must come out the same to the last digit.
+constexpr double kRadiansPerDegree = 3.141592654 / 180;
+
+const EntityRecord& RecordAt(const ConverterContext& context, std::size_t index)
+{
+    return context.state.Entities[index];
+}
+
+// The offset field as a number, read each time a coordinate needs it.
+StopOr ReadOffset(ConverterContext& context, Field field, double& offset)
+{
+    FieldNumberCache& cache =
+        field == Field::Txt_Offset_X ? context.offsetX : context.offsetY;
+    std::string text = context.window.ReadField(field);
+    if (!cache.valid || text != cache.text) {
+        cache.value = ReadFieldNumber(text);
+        cache.text = std::move(text);
+        cache.valid = true;
+    }
+    if (!std::isfinite(cache.value))
+        return ErrorStop("Ungültiger Offset: \"" + cache.text + "\"");
+    offset = cache.value;
+    return std::nullopt;
+}
+
+// The width field in the script's code page, read anew for every script line.
+std::string_view ReadWidth(ConverterContext& context)
+{
+    std::string text = context.window.ReadField(Field::Txt_Linienstärke);
+    if (!context.widthValid || text != context.widthText) {
+        context.widthBytes = Utf8ToCp1252(text);
+        context.widthText = std::move(text);
+        context.widthValid = true;
+    }
+    return context.widthBytes;
+}
+
+StopOr ReadNumberAt(const LineTable& lines, std::size_t position, double& number)
+{
+    const auto value = ReadDxfNumber(lines[position]);
+    if (!value || !std::isfinite(*value))
+        return InvalidNumberStop(lines, position);
+    number = *value;
+    return std::nullopt;
+}
+
+// Skeleton step 5: the value plus the field offset, stored as a number.
+StopOr ReadCoordinate(ConverterContext& context, std::size_t valueLine, Field offsetField,
+                      WorkSlot& slot)
+{
+    double offset = 0;
+    if (auto stop = ReadOffset(context, offsetField, offset))
+        return stop;
+    double number = 0;
+    if (auto stop = ReadNumberAt(context.state.Lines, valueLine, number))
+        return stop;
+    const double sum = number + offset;
+    if (!std::isfinite(sum))
+        return InvalidNumberStop(context.state.Lines, valueLine);
+    slot.SetNumber(sum, valueLine);
+    return std::nullopt;
+}
+
+StopOr ReadAngle(ConverterContext& context, std::size_t valueLine, WorkSlot& slot)
+{
+    double degrees = 0;
+    if (auto stop = ReadNumberAt(context.state.Lines, valueLine, degrees))
+        return stop;
+    slot.SetNumber(degrees * kRadiansPerDegree, valueLine);
+    return std::nullopt;
+}
+
+// A slot where arithmetic needs a number: no value counts as 0, a text is read
+// as a DXF number (a radius as its line stood).
+StopOr SlotNumber(const ConverterContext& context, const WorkSlot& slot, double& number)
+{
+    if (const auto* held = std::get_if<double>(&slot.value)) {
+        number = *held;
+        return std::nullopt;
+    }
+    if (const auto* text = std::get_if<std::string>(&slot.value)) {
+        const auto value = ReadDxfNumber(*text);
+        if (!value || !std::isfinite(*value))
+            return InvalidNumberStop(context.state.Lines, slot.sourceLine);
+        number = *value;
+        return std::nullopt;
+    }
+    number = 0;
+    return std::nullopt;
+}
+
+// Strictly smaller replaces; a text is never smaller, no value counts as 0.
+void LowerMinimum(const WorkSlot& slot, double& minimum)
+{
+    double value = 0;
+    if (const auto* held = std::get_if<double>(&slot.value))
+        value = *held;
+    else if (slot.HoldsText())
+        return;
+    if (value < minimum)
+        minimum = value;
+}
+
+void LowerMinimum(double value, double& minimum)
+{
+    if (value < minimum)
+        minimum = value;
+}
+
+void AppendSlot(ScriptFile& script, const WorkSlot& slot)
+{
+    if (const auto* held = std::get_if<double>(&slot.value))
+        script.AppendNumber(*held);
+    else if (slot.HoldsText())
+        script.Append(NumberText(slot));
+}
+
+// "(x y)" of two slots.
+void AppendPoint(ScriptFile& script, const WorkSlot& x, const WorkSlot& y)
+{
+    script.Append(" (");
+    AppendSlot(script, x);
+    script.Append(" ");
+    AppendSlot(script, y);
+    script.Append(")");
+}
+
+void AppendPoint(ScriptFile& script, double x, double y)
+{
+    script.Append(" (");
+    script.AppendNumber(x);
+    script.Append(" ");
+    script.AppendNumber(y);
+    script.Append(")");
+}
+
+// Skeleton steps 2 to 5 and the trigger of step 6, over one record's range.
+// onCode receives each code line the converter reacts to, in file order.
+template <typename OnCode>
+StopOr WalkRange(CodeLineCache& cache, const ConverterContext& context, const EntityRecord& record,
+                 OnCode&& onCode)
+{
+    const auto [begin, end] =
+        cache.Lines(context.state.Lines, record.StartLine + 1, record.EndLine);
+    for (const CodeLine* line = begin; line != end; ++line)
+        if (auto stop = onCode(*line))
+            return stop;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::pair<const CodeLine*, const CodeLine*>
+CodeLineCache::Lines(const LineTable& lines, std::uint64_t first, std::uint64_t last)
+{
+    if (first % 2 == 0)
+        ++first;
+    if (!(last == to_ && first >= from_ && first <= to_ + 1)) {
+        codeLines_.clear();
+        for (std::uint64_t p = first; p <= last; p += 2)
+            if (const auto code = GroupCodeOf(TrimSpaces(lines[p])))
+                codeLines_.push_back({p, *code});
+        from_ = first;
+        to_ = last;
+    }
+    const auto begin = std::lower_bound(
+        codeLines_.begin(), codeLines_.end(), first,
+        [](const CodeLine& line, std::uint64_t position) { return line.position < position; });
+    return {codeLines_.data() + (begin - codeLines_.begin()),
+            codeLines_.data() + codeLines_.size()};
+}
+
+Stop InvalidNumberStop(const LineTable& lines, std::size_t position)
+{
+    return ErrorStop("Ungültige Zahl in Zeile " + std::to_string(position) +
+                     " der DXF Datei: \"" + Cp1252ToUtf8(TrimSpaces(lines[position])) + "\"");
+}
+
+StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
+{
+    if (context.window.ReadCheckBox(CheckBox::Chk_Line) == 0)
+        return std::nullopt;
+    Variablen& v = context.state;
+    return WalkRange(
+        context.entityCodes, context, RecordAt(context, EntityIndex),
+        [&](const CodeLine& line) -> StopOr {
+            const std::size_t value = line.position + 1;
+            switch (line.code) {
+            case GroupCode::C10: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+            case GroupCode::C20: return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+            case GroupCode::C11: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X2);
+            case GroupCode::C21: break;
+            default: return std::nullopt;
+            }
+            if (auto stop = ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y2))
+                return stop;
+            if (OffsetOnly) {
+                LowerMinimum(v.X1, v.MinX);
+                LowerMinimum(v.Y1, v.MinY);
+                LowerMinimum(v.X2, v.MinX);
+                LowerMinimum(v.Y2, v.MinY);
+                return std::nullopt;
+            }
+            ++v.ConvLine;
+            ScriptFile& script = context.script;
+            script.Append("Wire ");
+            script.Append(ReadWidth(context));
+            AppendPoint(script, v.X1, v.Y1);
+            AppendPoint(script, v.X2, v.Y2);
+            script.EndLine();
+            return std::nullopt;
+        });
+}
+
+StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
+{
+    if (context.window.ReadCheckBox(CheckBox::Chk_Circle) == 0)
+        return std::nullopt;
+    Variablen& v = context.state;
+    return WalkRange(
+        context.entityCodes, context, RecordAt(context, EntityIndex),
+        [&](const CodeLine& line) -> StopOr {
+            const std::size_t value = line.position + 1;
+            switch (line.code) {
+            case GroupCode::C10: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+            case GroupCode::C20: return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+            case GroupCode::C40: break;
+            default: return std::nullopt;
+            }
+            // The radius stays the value line's own text until a script line needs it.
+            v.X2.SetText(v.Lines[value], value);
+            if (OffsetOnly) {
+                LowerMinimum(v.X1, v.MinX);
+                LowerMinimum(v.Y1, v.MinY);
+                return std::nullopt;
+            }
+            double radius = 0;
+            if (auto stop = SlotNumber(context, v.X2, radius))
+                return stop;
+            double centreY = 0;
+            if (auto stop = SlotNumber(context, v.Y1, centreY))
+                return stop;
+            const double top = centreY + radius;
+            if (!std::isfinite(top))
+                return InvalidNumberStop(v.Lines, v.X2.sourceLine);
+            ++v.ConvCircle;
+            ScriptFile& script = context.script;
+            script.Append("Circle ");
+            script.Append(ReadWidth(context));
+            AppendPoint(script, v.X1, v.Y1);
+            script.Append(" (");
+            AppendSlot(script, v.X1);
+            script.Append(" ");
+            script.AppendNumber(top);
+            script.Append(")");
+            script.EndLine();
+            return std::nullopt;
+        });
+}
+
+StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
+{
+    if (context.window.ReadCheckBox(CheckBox::Chk_Arc) == 0)
+        return std::nullopt;
+    Variablen& v = context.state;
+    return WalkRange(
+        context.entityCodes, context, RecordAt(context, EntityIndex),
+        [&](const CodeLine& line) -> StopOr {
+            const std::size_t value = line.position + 1;
+            switch (line.code) {
+            case GroupCode::C10: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+            case GroupCode::C20: return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+            case GroupCode::C40: v.X2.SetText(v.Lines[value], value); return std::nullopt;
+            case GroupCode::C50: return ReadAngle(context, value, v.Y2);
+            case GroupCode::C51: break;
+            default: return std::nullopt;
+            }
+            if (auto stop = ReadAngle(context, value, v.W5))
+                return stop;
+            double radius = 0, centreX = 0, centreY = 0, start = 0;
+            for (auto [slot, out] : {std::pair{&v.X2, &radius}, std::pair{&v.X1, &centreX},
+                                     std::pair{&v.Y1, &centreY}, std::pair{&v.Y2, &start}})
+                if (auto stop = SlotNumber(context, *slot, *out))
+                    return stop;
+            const double startX = centreX + radius * std::cos(start);
+            const double startY = centreY + radius * std::sin(start);
+            if (!std::isfinite(startX) || !std::isfinite(startY))
+                return InvalidNumberStop(v.Lines, v.X2.sourceLine);
+            if (OffsetOnly) {
+                LowerMinimum(startX, v.MinX);
+                LowerMinimum(startY, v.MinY);
+                return std::nullopt;
+            }
+            double end = 0;
+            if (auto stop = SlotNumber(context, v.W5, end))
+                return stop;
+            const double endX = centreX + radius * std::cos(end);
+            const double endY = centreY + radius * std::sin(end);
+            if (!std::isfinite(endX) || !std::isfinite(endY))
+                return InvalidNumberStop(v.Lines, v.X2.sourceLine);
+            ++v.ConvArc;
+            ScriptFile& script = context.script;
+            script.Append("wire ");
+            script.Append(ReadWidth(context));
+            AppendPoint(script, startX, startY);
+            // The radius goes into the script as its value line wrote it.
+            script.Append(" @+");
+            script.Append(NumberText(v.X2));
+            AppendPoint(script, endX, endY);
+            script.EndLine();
+            return std::nullopt;
+        });
+}
+
+namespace {
+
+const std::vector<std::size_t>& ChainRecords(ConverterContext& context)
+{
+    if (!context.chainRecords) {
+        auto& records = context.chainRecords.emplace();
+        const auto& entities = context.state.Entities;
+        for (std::size_t k = 0; k < entities.size(); ++k)
+            if (entities[k].Name == EntityName::Vertex || entities[k].Name == EntityName::Seqend)
+                records.push_back(k);
+    }
+    return *context.chainRecords;
+}
+
+} // namespace
+
+StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
+{
+    if (context.window.ReadCheckBox(CheckBox::Chk_Polyline) == 0)
+        return std::nullopt;
+    Variablen& v = context.state;
+    v.FirstVertex = false;
+    // Only VERTEX and SEQEND records matter to the walk; jumping between them keeps
+    // a run of polylines without SEQEND from walking the rest of the table each.
+    const auto& chain = ChainRecords(context);
+    auto k = std::upper_bound(chain.begin(), chain.end(), EntityIndex);
+    for (; k != chain.end(); ++k) {
+        const EntityRecord& record = RecordAt(context, *k);
+        if (record.Name == EntityName::Seqend)
+            return std::nullopt;
+        auto stop = WalkRange(
+            context.vertexCodes, context, record, [&](const CodeLine& line) -> StopOr {
+                const std::size_t value = line.position + 1;
+                switch (line.code) {
+                case GroupCode::C10:
+                    v.X2 = v.X1;
+                    return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+                case GroupCode::C20:
+                    v.Y2 = v.Y1;
+                    return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                case GroupCode::C30: break;
+                default: return std::nullopt;
+                }
+                if (OffsetOnly) {
+                    LowerMinimum(v.X1, v.MinX);
+                    LowerMinimum(v.Y1, v.MinY);
+                    return std::nullopt;
+                }
+                if (!v.FirstVertex) {
+                    v.FirstVertex = true;
+                    ++v.ConvPolyline;
+                    return std::nullopt;
+                }
+                ScriptFile& script = context.script;
+                script.Append("Wire ");
+                script.Append(ReadWidth(context));
+                AppendPoint(script, v.X1, v.Y1);
+                AppendPoint(script, v.X2, v.Y2);
+                script.EndLine();
+                return std::nullopt;
+            });
+        if (stop)
+            return stop;
+    }
+    // No SEQEND up to the table's end: what was written for the chain stays.
+    return std::nullopt;
+}
+
+} // namespace vektrano

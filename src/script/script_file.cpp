@@ -1,0 +1,94 @@
+#include "script_file.h"
+
+#include "number_rules.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vektrano {
+
+ScriptFile::ScriptFile()
+    : buffer_(new char[kBufferSize])
+{
+}
+
+ScriptFile::~ScriptFile() { Close(); }
+
+int ScriptFile::Open(const std::string& path)
+{
+    Close();
+    error_ = 0;
+    used_ = 0;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return fd_ < 0 ? errno : 0;
+}
+
+void ScriptFile::AppendNumber(double value)
+{
+    if (kBufferSize - used_ < kMaxNumberText)
+        Flush();
+    used_ = static_cast<std::size_t>(WriteNumberText(buffer_.get() + used_, value) -
+                                     buffer_.get());
+}
+
+void ScriptFile::AppendLarge(std::string_view text)
+{
+    Flush();
+    if (text.size() <= kBufferSize) {
+        text.copy(buffer_.get(), text.size());
+        used_ = text.size();
+    } else {
+        WriteOut(text.data(), text.size());
+    }
+}
+
+void ScriptFile::WriteOut(const char* data, std::size_t size)
+{
+    while (size > 0 && error_ == 0) {
+        if (fd_ < 0) {
+            error_ = EBADF;
+            break;
+        }
+        const ssize_t written = ::write(fd_, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            error_ = errno;
+            break;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+bool ScriptFile::Flush()
+{
+    WriteOut(buffer_.get(), used_);
+    used_ = 0;
+    return error_ == 0;
+}
+
+bool ScriptFile::Close()
+{
+    if (fd_ < 0)
+        return error_ == 0;
+    Flush();
+    if (::close(fd_) != 0 && error_ == 0)
+        error_ = errno;
+    fd_ = -1;
+    return error_ == 0;
+}
+
+void WriteScriptHeader(ScriptFile& script, double layer)
+{
+    script.WriteLine("# Trazor generated script file.");
+    script.WriteLine("Grid mm 0.1;");
+    script.WriteLine("Set Wire_Bend 2;");
+    script.Append("Layer ");
+    script.AppendNumber(layer);
+    script.WriteLine(";");
+    script.WriteLine("Change Font Vector;");
+}
+
+} // namespace vektrano

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "entity_record.h"
+#include "line_table.h"
+#include "unknown_tally.h"
+#include "work_slot.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vektrano {
+
+// The program's shared state: one instance for the program's life, owned by the
+// program and handed to every run. Each run resets the tables, the tally and the
+// counters; the work slots and FirstVertex are deliberately never cleared, so a
+// value carries from one entity, and one run, to the next.
+struct Variablen
+{
+    std::string FileText;
+    LineTable Lines;
+    std::vector<EntityRecord> Entities{EntityRecord{}};
+
+    std::size_t LineIndex = 0;
+    std::size_t EndIndex = 0;
+    bool EndFound = false;
+    bool IsEntity = false;
+    // The trimmed text last looked at; views FileText, so it is only valid during a run.
+    std::string_view CurrentLine;
+
+    UnknownTally UnknownList;
+
+    long long CountLine = 0;
+    long long CountCircle = 0;
+    long long CountArc = 0;
+    long long CountPolyline = 0;
+    long long ConvLine = 0;
+    long long ConvCircle = 0;
+    long long ConvArc = 0;
+    long long ConvPolyline = 0;
+
+    WorkSlot X1, Y1, X2, Y2, W5;
+
+    double MinX = 9999999;
+    double MinY = 9999999;
+
+    bool FirstVertex = false;
+};
+
+} // namespace vektrano
