@@ -1,0 +1,255 @@
+#!/usr/bin/env python3
+"""Times vektrano-cli, the floor program and `wc -l` on generated drawings.
+
+Started by bench/run, which finds or builds the programs. Each file is timed in
+rounds that interleave the three programs (A B C A B C ...), so a slow phase of a
+shared machine hits all three alike; the ratios are taken within each round.
+Peak RSS comes from wait4 of each child alone.
+"""
+
+import argparse
+import hashlib
+import json
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import time
+
+MIB = 1024 * 1024
+
+# (name, generator options); the name is also the stem of the files in --data.
+DRAWINGS = [
+    ("normal-10MB-crlf", ["--size-mb", "10", "--eol", "crlf"]),
+    ("normal-10MB-lf", ["--size-mb", "10", "--eol", "lf"]),
+    ("normal-100MB-crlf", ["--size-mb", "100", "--eol", "crlf"]),
+    ("normal-100MB-lf", ["--size-mb", "100", "--eol", "lf"]),
+    ("adv-end-200000", ["--mode", "adv-end", "--count", "200000"]),
+    ("adv-end-2000000", ["--mode", "adv-end", "--count", "2000000"]),
+    ("adv-tally-200000", ["--mode", "adv-tally", "--count", "200000"]),
+    ("adv-tally-2000000", ["--mode", "adv-tally", "--count", "2000000"]),
+]
+QUICK = {"normal-10MB-crlf", "normal-10MB-lf", "adv-end-200000", "adv-tally-200000"}
+
+
+def parse_args():
+    p = argparse.ArgumentParser(description=__doc__)
+    p.add_argument("--cli", required=True)
+    p.add_argument("--floor", required=True)
+    p.add_argument("--gen", required=True)
+    p.add_argument("--data", required=True)
+    p.add_argument("--checksums", required=True)
+    p.add_argument("--rounds", type=int, default=7)
+    p.add_argument("--out")
+    p.add_argument("--quick", action="store_true")
+    p.add_argument("--record-checksums", action="store_true")
+    a = p.parse_args()
+    if a.rounds < 5:
+        p.error("--rounds must be at least 5")
+    return a
+
+
+def generate(gen, path, options):
+    if os.path.exists(path):
+        return
+    partial = path + ".partial"
+    subprocess.run([sys.executable, gen, "-o", partial] + options, check=True,
+                   stdout=subprocess.DEVNULL)
+    os.replace(partial, path)
+
+
+def timed(argv):
+    """Runs argv with its output discarded; returns (seconds, peak RSS bytes, exit code)."""
+    devnull = os.open(os.devnull, os.O_RDWR)
+    try:
+        actions = [(os.POSIX_SPAWN_DUP2, devnull, 0), (os.POSIX_SPAWN_DUP2, devnull, 1),
+                   (os.POSIX_SPAWN_DUP2, devnull, 2)]
+        start = time.perf_counter()
+        pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=actions)
+        _, status, usage = os.wait4(pid, 0)
+        elapsed = time.perf_counter() - start
+    finally:
+        os.close(devnull)
+    return elapsed, usage.ru_maxrss * 1024, os.waitstatus_to_exitcode(status)
+
+
+def sha256(path):
+    h = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            h.update(block)
+    return h.hexdigest()
+
+
+def read_checksums(path):
+    sums = {}
+    if os.path.exists(path):
+        with open(path) as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) == 2 and not line.startswith("#"):
+                    sums[parts[1]] = parts[0]
+    return sums
+
+
+def write_checksums(path, sums):
+    with open(path, "w") as f:
+        f.write("# sha256 of the script vektrano-cli writes for each generated drawing\n")
+        for name, _ in DRAWINGS:
+            if name in sums:
+                f.write(f"{sums[name]}  {name}\n")
+
+
+def machine():
+    model = "unknown CPU"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    ram = 0
+    with open("/proc/meminfo") as f:
+        for line in f:
+            if line.startswith("MemTotal:"):
+                ram = int(line.split()[1]) * 1024
+    return f"{os.cpu_count()} × {model}, {ram / 2**30:.1f} GiB RAM, Linux {platform.release()}"
+
+
+def which(program):
+    for folder in os.environ.get("PATH", "").split(os.pathsep):
+        candidate = os.path.join(folder, program)
+        if os.access(candidate, os.X_OK):
+            return candidate
+    raise SystemExit(f"whole_process.py: {program} not found")
+
+
+def measure(a, name, dxf):
+    scr = os.path.join(a.data, name + ".scr")
+    floor_scr = os.path.join(a.data, name + ".floor.scr")
+    programs = {
+        "cli": [os.path.abspath(a.cli), "-q", "--log", "/dev/null", dxf, scr],
+        "floor": [os.path.abspath(a.floor), "--read", dxf, floor_scr],
+        "wc": [which("wc"), "-l", dxf],
+    }
+    for argv in programs.values():  # warm the page cache and the allocator's first touch
+        timed(argv)
+    runs = {key: [] for key in programs}
+    for _ in range(a.rounds):
+        for key, argv in programs.items():
+            runs[key].append(timed(argv))
+    return scr, runs
+
+
+def ratios(top, bottom):
+    return [t[0] / b[0] for t, b in zip(top, bottom) if b[0] > 0]
+
+
+def spread(values):
+    return f"{statistics.median(values):.2f} ({min(values):.2f}–{max(values):.2f})"
+
+
+def main():
+    a = parse_args()
+    os.makedirs(a.data, exist_ok=True)
+    stored = read_checksums(a.checksums)
+    recorded = dict(stored)
+    load_before = os.getloadavg()
+    rows, results, bad = [], {}, []
+    for name, options in DRAWINGS:
+        if a.quick and name not in QUICK:
+            continue
+        dxf = os.path.join(a.data, name + ".dxf")
+        generate(a.gen, dxf, options)
+        size = os.path.getsize(dxf)
+        print(f"timing {name} ...", file=sys.stderr, flush=True)
+        scr, runs = measure(a, name, dxf)
+        codes = {r[2] for r in runs["cli"]}
+        digest = sha256(scr)
+        if a.record_checksums:
+            recorded[name] = digest
+            check = "recorded"
+        elif name not in stored:
+            check = "no stored sum"
+            bad.append(f"{name}: no stored checksum")
+        elif stored[name] == digest:
+            check = "same"
+        else:
+            check = "DIFFERS"
+            bad.append(f"{name}: script differs from the stored checksum")
+        if codes != {0}:
+            bad.append(f"{name}: vektrano-cli exited with {sorted(codes)}")
+        cli_t = [r[0] for r in runs["cli"]]
+        rss = max(r[1] for r in runs["cli"])
+        res = {
+            "size": size,
+            "cli": statistics.median(cli_t),
+            "floor": statistics.median(r[0] for r in runs["floor"]),
+            "wc": statistics.median(r[0] for r in runs["wc"]),
+            "x_floor": ratios(runs["cli"], runs["floor"]),
+            "x_wc": ratios(runs["cli"], runs["wc"]),
+            "rss": rss,
+            "floor_rss": max(r[1] for r in runs["floor"]),
+        }
+        results[name] = res
+        rows.append(
+            f"| {name} | {size / 1e6:.1f} | {res['cli']:.3f} | {res['floor']:.3f} | "
+            f"{res['wc']:.3f} | {spread(res['x_floor'])} | {statistics.median(res['x_wc']):.1f} | "
+            f"{size / 1e6 / res['cli']:.0f} | {rss / MIB:.0f} | {rss / size:.2f} | {check} |")
+    load_after = os.getloadavg()
+
+    out = []
+    out.append(f"Machine: {machine()}. Load average {load_before[0]:.2f} before, "
+               f"{load_after[0]:.2f} after; {a.rounds} interleaved rounds per file, "
+               f"medians (ratio ranges over the rounds in brackets).")
+    out.append("")
+    out.append("| Drawing | MB | vektrano-cli s | floor s | wc -l s | × floor | × wc -l | "
+               "MB/s | peak RSS MiB | RSS / file | script |")
+    out.append("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|")
+    out.extend(rows)
+    out.append("")
+    out.extend(targets(results))
+    text = "\n".join(out) + "\n"
+    sys.stdout.write(text)
+    target = a.out or os.path.join(a.data, "performance.md")
+    with open(target, "w") as f:
+        f.write(text)
+    print(f"table written to {target}", file=sys.stderr)
+    if a.record_checksums:
+        write_checksums(a.checksums, recorded)
+        print(f"checksums written to {a.checksums}", file=sys.stderr)
+    for line in bad:
+        print("bench/run: " + line, file=sys.stderr)
+    return 1 if bad else 0
+
+
+def targets(results):
+    lines = ["Targets:", ""]
+
+    def verdict(ok):
+        return "holds" if ok else "MISSED"
+
+    big = results.get("normal-100MB-crlf")
+    if big:
+        med = statistics.median(big["x_floor"])
+        lines.append(f"- 100 MB CR LF: {med:.2f} × floor (target ≤ 1.5): {verdict(med <= 1.5)}")
+    for name, res in results.items():
+        if name.startswith("normal"):
+            limit = 1.6 * res["size"] + 32 * MIB
+            lines.append(f"- {name} peak RSS {res['rss'] / MIB:.0f} MiB, limit "
+                         f"{limit / MIB:.0f} MiB (1.6 × file + 32 MiB): "
+                         f"{verdict(res['rss'] <= limit)}")
+    for mode in ("adv-end", "adv-tally"):
+        small, large = results.get(f"{mode}-200000"), results.get(f"{mode}-2000000")
+        if small:
+            ms = small["cli"] * 1000
+            lines.append(f"- {mode} at 200,000: {ms:.0f} ms (target < 50 ms): {verdict(ms < 50)}")
+        if small and large:
+            growth = large["cli"] / small["cli"]
+            lines.append(f"- {mode} from 200,000 to 2,000,000: × {growth:.1f} (target ≤ 12): "
+                         f"{verdict(growth <= 12)}")
+    return lines
+
+
+if __name__ == "__main__":
+    sys.exit(main())
