@@ -1,5 +1,6 @@
 #include "line_loading.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,10 +35,12 @@ int LoadDxfFile(const std::string& path, std::string& text)
         return EISDIR;
     std::size_t used = 0;
     // A regular file is read in one go into a text of its size; anything else
-    // (a pipe, a device) grows as it delivers.
-    std::size_t capacity = S_ISREG(info.st_mode) && info.st_size > 0
-                               ? static_cast<std::size_t>(info.st_size)
-                               : std::size_t{1} << 16;
+    // (a pipe, a device) grows as it delivers. The one spare byte takes the read
+    // that reports the end: without it a text as large as the file would grow by
+    // half before that read, and shrinking it back would copy the whole drawing.
+    const bool regular = S_ISREG(info.st_mode) && info.st_size > 0;
+    std::size_t capacity =
+        regular ? static_cast<std::size_t>(info.st_size) + 1 : std::size_t{1} << 16;
     text.resize(capacity);
     for (;;) {
         if (used == text.size())
@@ -55,7 +58,8 @@ int LoadDxfFile(const std::string& path, std::string& text)
         used += static_cast<std::size_t>(got);
     }
     text.resize(used);
-    text.shrink_to_fit();
+    if (text.capacity() - used > used / 8)
+        text.shrink_to_fit();
     return 0;
 }
 
