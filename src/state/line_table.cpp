@@ -7,25 +7,24 @@ namespace vektrano {
 
 namespace {
 
-// Counting first lets the table be allocated once; a second reallocating copy of
-// a table of millions of entries would double the peak memory for a moment.
-std::size_t CountSeparators(std::string_view text, std::string_view separator)
+// Calls found(offset just past the separator) for every separator in text, in
+// order. memchr finds the separator's first byte; a two-byte separator then needs
+// its second byte right after it ("\r\n": a lone CR is no separator).
+template <typename Found>
+void ForEachSeparator(std::string_view text, std::string_view separator, Found&& found)
 {
-    std::size_t count = 0;
-    if (separator.size() == 1) {
-        const char wanted = separator[0];
-        const char* p = text.data();
-        const char* const end = p + text.size();
-        while ((p = static_cast<const char*>(std::memchr(p, wanted, end - p))) != nullptr) {
-            ++count;
+    const char first = separator[0];
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    while ((p = static_cast<const char*>(std::memchr(p, first, end - p))) != nullptr) {
+        if (separator.size() == 2 && (p + 1 == end || p[1] != separator[1])) {
             ++p;
+            continue;
         }
-        return count;
+        p += separator.size();
+        found(static_cast<std::uint64_t>(p - begin));
     }
-    for (std::size_t at = text.find(separator); at != std::string_view::npos;
-         at = text.find(separator, at + separator.size()))
-        ++count;
-    return count;
 }
 
 } // namespace
@@ -37,20 +36,14 @@ void LineTable::Cut(std::string_view text, std::string_view separator)
     separatorLength_ = separator.size();
     if (text.empty())
         return;
-    starts_.Reserve(CountSeparators(text, separator) + 1);
+    // Reserving first lets the table be allocated once; a second reallocating copy
+    // of a table of millions of entries would raise the peak memory for a moment.
+    // The separator's last byte occurs at least as often as the separator, and a
+    // plain count of one byte runs many times faster than the search.
+    const auto bound = std::count(text.begin(), text.end(), separator.back());
+    starts_.Reserve(static_cast<std::size_t>(bound) + 1);
     starts_.PushBack(0);
-    const char first = separator[0];
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* p = begin;
-    while ((p = static_cast<const char*>(std::memchr(p, first, end - p))) != nullptr) {
-        if (separator.size() == 2 && (p + 1 == end || p[1] != separator[1])) {
-            ++p;
-            continue;
-        }
-        p += separator.size();
-        starts_.PushBack(static_cast<std::uint64_t>(p - begin));
-    }
+    ForEachSeparator(text, separator, [&](std::uint64_t start) { starts_.PushBack(start); });
 }
 
 } // namespace vektrano
