@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 #include <deque>
-#include <unordered_map>
+#include <vector>
 
 namespace vektrano {
 
@@ -30,9 +30,20 @@ public:
     std::string EncodedText() const;
 
 private:
-    // A deque never moves its elements, so the keys may view the rows' names.
+    // The index is open addressing over one array: a slot holds a row's hash and
+    // the row's position + 1 (0 marks a free slot). A look-up touches one slot and,
+    // only when the hashes agree, that row's name; a node-based map would chase a
+    // pointer per step through memory that a tally of millions of names spreads
+    // far apart, and free each node one by one at the end.
+    struct Slot
+    {
+        std::size_t hash = 0;
+        std::size_t row = 0;
+    };
+    void Grow();
+
     std::deque<Row> rows_;
-    std::unordered_map<std::string_view, std::size_t> index_;
+    std::vector<Slot> slots_; // a power of two in size, at most half full
 };
 
 } // namespace vektrano
