@@ -11,7 +11,11 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=$(cd "${1:-$source_dir/build/default}" && pwd)
+build_dir=${1:-$source_dir/build/default}
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+build_dir=$(cd "$build_dir" && pwd)
 
 if dpkg-query -W -f='${Status}' vektrano 2>/dev/null | grep -q 'install ok installed'; then
     echo "test-deb.sh: vektrano is already installed; refusing to replace it" >&2
