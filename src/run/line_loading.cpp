@@ -37,16 +37,16 @@ int LoadDxfFile(const std::string& path, std::string& text)
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     std::size_t used = 0;
-    // A regular file is read in one go into a text of its size; anything else
-    // (a pipe, a device) grows as it delivers.
-    std::size_t capacity = S_ISREG(info.st_mode) && info.st_size > 0
-                               ? static_cast<std::size_t>(info.st_size)
-                               : std::size_t{1} << 16;
-    text.resize(capacity);
+    // A regular file is read straight into a text of its size; anything else (a
+    // pipe, a device) grows as it delivers. A probe read past the expected end
+    // tells the end of the file without doubling a buffer of hundreds of MB.
+    text.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    char probe[1 << 16];
     for (;;) {
-        if (used == text.size())
-            text.resize(text.size() + std::max<std::size_t>(text.size() / 2, 1 << 16));
-        const ssize_t got = ::read(file.fd, text.data() + used, text.size() - used);
+        const bool full = used == text.size();
+        char* target = full ? probe : text.data() + used;
+        const std::size_t room = full ? sizeof probe : text.size() - used;
+        const ssize_t got = ::read(file.fd, target, room);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -56,6 +56,8 @@ int LoadDxfFile(const std::string& path, std::string& text)
         }
         if (got == 0)
             break;
+        if (full)
+            text.append(probe, static_cast<std::size_t>(got));
         used += static_cast<std::size_t>(got);
     }
     text.resize(used);
