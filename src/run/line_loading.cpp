@@ -1,6 +1,5 @@
 #include "line_loading.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,8 +24,12 @@ struct FileDescriptor
 int LoadDxfFile(const std::string& path, std::string& text)
 {
     text.clear();
-    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Opened without blocking, so a named pipe nobody writes to cannot hang the
+    // window; reading then blocks again as usual.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0)
+        return errno;
+    if (::fcntl(file.fd, F_SETFL, 0) != 0)
         return errno;
     struct stat info{};
     if (::fstat(file.fd, &info) != 0)
@@ -34,18 +37,16 @@ int LoadDxfFile(const std::string& path, std::string& text)
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     std::size_t used = 0;
-    // A regular file is read in one go into a text of its size; anything else
-    // (a pipe, a device) grows as it delivers. The one spare byte takes the read
-    // that reports the end: without it a text as large as the file would grow by
-    // half before that read, and shrinking it back would copy the whole drawing.
-    const bool regular = S_ISREG(info.st_mode) && info.st_size > 0;
-    std::size_t capacity =
-        regular ? static_cast<std::size_t>(info.st_size) + 1 : std::size_t{1} << 16;
-    text.resize(capacity);
+    // A regular file is read straight into a text of its size; anything else (a
+    // pipe, a device) grows as it delivers. A probe read past the expected end
+    // tells the end of the file without doubling a buffer of hundreds of MB.
+    text.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    char probe[1 << 16];
     for (;;) {
-        if (used == text.size())
-            text.resize(text.size() + std::max<std::size_t>(text.size() / 2, 1 << 16));
-        const ssize_t got = ::read(file.fd, text.data() + used, text.size() - used);
+        const bool full = used == text.size();
+        char* target = full ? probe : text.data() + used;
+        const std::size_t room = full ? sizeof probe : text.size() - used;
+        const ssize_t got = ::read(file.fd, target, room);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -55,11 +56,12 @@ int LoadDxfFile(const std::string& path, std::string& text)
         }
         if (got == 0)
             break;
+        if (full)
+            text.append(probe, static_cast<std::size_t>(got));
         used += static_cast<std::size_t>(got);
     }
     text.resize(used);
-    if (text.capacity() - used > used / 8)
-        text.shrink_to_fit();
+    text.shrink_to_fit();
     return 0;
 }
 
