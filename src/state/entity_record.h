@@ -36,11 +36,15 @@ constexpr EntityName EntityNameOf(std::string_view text)
 
 // One row of the entity table: the name line (an even position) and the next
 // group-code line "0" (an odd position), both included in the entity's range.
+// The name shares a word with the start, so a row takes 16 bytes instead of 24:
+// a drawing of millions of entities holds this table beside the whole file, and
+// 56 bits still count more lines than any memory holds.
 struct EntityRecord
 {
-    EntityName Name = EntityName::None;
-    std::uint64_t StartLine = 0;
+    EntityName Name : 8 = EntityName::None;
+    std::uint64_t StartLine : 56 = 0;
     std::uint64_t EndLine = 0;
 };
+static_assert(sizeof(EntityRecord) == 16);
 
 } // namespace vektrano
