@@ -5,6 +5,7 @@
 #include "state/variablen.h"
 #include "stop.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,6 +40,15 @@ private:
     std::vector<CodeLine> codeLines_;
 };
 
+// A value line already read as a number. Entities whose ranges overlap (a layer
+// called "LINE", repeated a hundred thousand times) read the same value lines
+// again for every name; a file changes no line during a run.
+struct ParsedValue
+{
+    std::uint64_t position = 0; // 0 is never a value line
+    double value = 0;
+};
+
 // A field read as a number, re-parsed only when its text changed since the last read.
 struct FieldNumberCache
 {
@@ -63,6 +73,7 @@ struct ConverterContext
 
     CodeLineCache entityCodes;
     CodeLineCache vertexCodes;
+    std::array<ParsedValue, 8> parsedValues{};
     FieldNumberCache offsetX;
     FieldNumberCache offsetY;
     std::string widthText;    // the width field as last read (UTF-8)

@@ -75,12 +75,19 @@ std::string_view ReadWidth(ConverterContext& context)
     return context.widthBytes;
 }
 
-StopOr ReadNumberAt(const LineTable& lines, std::size_t position, double& number)
+StopOr ReadNumberAt(ConverterContext& context, std::size_t position, double& number)
 {
+    ParsedValue& parsed = context.parsedValues[(position / 2) % context.parsedValues.size()];
+    if (parsed.position == position) {
+        number = parsed.value;
+        return std::nullopt;
+    }
+    const LineTable& lines = context.state.Lines;
     const auto value = ReadDxfNumber(lines[position]);
     if (!value || !std::isfinite(*value))
         return InvalidNumberStop(lines, position);
     number = *value;
+    parsed = {position, number};
     return std::nullopt;
 }
 
@@ -92,7 +99,7 @@ StopOr ReadCoordinate(ConverterContext& context, std::size_t valueLine, Field of
     if (auto stop = ReadOffset(context, offsetField, offset))
         return stop;
     double number = 0;
-    if (auto stop = ReadNumberAt(context.state.Lines, valueLine, number))
+    if (auto stop = ReadNumberAt(context, valueLine, number))
         return stop;
     const double sum = number + offset;
     if (!std::isfinite(sum))
@@ -104,7 +111,7 @@ StopOr ReadCoordinate(ConverterContext& context, std::size_t valueLine, Field of
 StopOr ReadAngle(ConverterContext& context, std::size_t valueLine, WorkSlot& slot)
 {
     double degrees = 0;
-    if (auto stop = ReadNumberAt(context.state.Lines, valueLine, degrees))
+    if (auto stop = ReadNumberAt(context, valueLine, degrees))
         return stop;
     slot.SetNumber(degrees * kRadiansPerDegree, valueLine);
     return std::nullopt;

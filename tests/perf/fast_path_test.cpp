@@ -1,3 +1,5 @@
+#include "cli/memory_window.h"
+#include "run/conversion_run.h"
 #include "run/line_loading.h"
 #include "script/number_rules.h"
 #include "state/line_table.h"
@@ -180,6 +182,61 @@ TEST(LoadDxfFile, ReadsTheWholeFileWithoutSlack)
         EXPECT_LE(text.capacity(), size + size / 8 + 16);
     }
     std::remove(path);
+}
+
+} // namespace
+} // namespace vektrano
+
+namespace vektrano {
+namespace {
+
+std::string ReadWhole(const std::string& path)
+{
+    std::string text;
+    EXPECT_EQ(LoadDxfFile(path, text), 0);
+    return text;
+}
+
+// Names that share one far "0" code read the same value lines for every name;
+// values remembered from one name must be the ones its own lines hold, also
+// when the offset fields change the sum and when lines share a memory slot.
+TEST(SharedEndRanges, EveryNameWritesItsOwnValues)
+{
+    std::string dxf = "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n";
+    for (int k = 0; k < 40; ++k)
+        dxf += "8\r\nLINE\r\n";
+    // Value lines 16 positions apart fall on the same remembered slot.
+    dxf += "10\r\n1.5\r\n20\r\n2.5\r\n";
+    for (int k = 0; k < 6; ++k)
+        dxf += "5\r\n0\r\n";
+    dxf += "11\r\n3.5\r\n21\r\n4.5\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
+    char dxfPath[] = "/tmp/vektrano_shared_XXXXXX";
+    const int fd = ::mkstemp(dxfPath);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, dxf.data(), dxf.size()), static_cast<ssize_t>(dxf.size()));
+    ::close(fd);
+    const std::string scrPath = std::string(dxfPath) + ".scr";
+
+    for (const char* offset : {"0", "10"}) {
+        SCOPED_TRACE(offset);
+        MemoryWindow window;
+        window.SetField(Field::Txt_DXF, dxfPath);
+        window.SetField(Field::Txt_SCR, scrPath);
+        window.SetField(Field::Txt_Offset_X, offset);
+        Variablen state;
+        ASSERT_EQ(RunConversion(window, state), RunOutcome::Completed);
+        const std::string x = std::string(offset) == "0" ? "" : "1";
+        const std::string wire = "Wire 0.01 (" + x + "1.5 2.5) (" + x + "3.5 4.5)\r\n";
+        const std::string script = ReadWhole(scrPath);
+        const std::size_t body = script.find("Change Font Vector;\r\n");
+        ASSERT_NE(body, std::string::npos);
+        std::string expected;
+        for (int k = 0; k < 41; ++k)
+            expected += wire;
+        EXPECT_EQ(script.substr(body + 21), expected);
+    }
+    std::remove(dxfPath);
+    std::remove(scrPath.c_str());
 }
 
 } // namespace
