@@ -92,7 +92,13 @@ StopOr OutputPass(ConverterContext& context, WindowOperations& window)
 
 std::string UnknownRows(const UnknownTally& tally)
 {
+    // Sized ahead (a row is its name and a short frame) so that a tally of
+    // millions of names is not copied over and over while the text grows.
+    std::size_t size = 0;
+    for (const auto& row : tally.Rows())
+        size += row.name.size() + 48;
     std::string rows;
+    rows.reserve(size);
     for (const auto& row : tally.Rows()) {
         rows += "Unbekannte Befehle: \t";
         rows += std::to_string(row.count);

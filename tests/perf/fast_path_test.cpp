@@ -1,6 +1,7 @@
 #include "cli/memory_window.h"
 #include "run/conversion_run.h"
 #include "run/line_loading.h"
+#include "script/cp1252.h"
 #include "script/number_rules.h"
 #include "state/line_table.h"
 #include "state/monotone_table.h"
@@ -237,6 +238,35 @@ TEST(SharedEndRanges, EveryNameWritesItsOwnValues)
     }
     std::remove(dxfPath);
     std::remove(scrPath.c_str());
+}
+
+} // namespace
+} // namespace vektrano
+
+namespace vektrano {
+namespace {
+
+// ASCII passes through unchanged; one byte above 0x7F anywhere must still send
+// the whole text through the conversion.
+TEST(Cp1252ToUtf8, ConvertsEveryNameWithAHighByte)
+{
+    struct Case
+    {
+        std::string_view bytes;
+        std::string_view utf8;
+    };
+    const Case cases[] = {
+        {"UNKNOWN_0000001", "UNKNOWN_0000001"},
+        {"", ""},
+        {"M\xe4rz", "M\xc3\xa4rz"},
+        {"\x80", "\xe2\x82\xac"},
+        {"PLAN_\x9f", "PLAN_\xc5\xb8"},
+        {"Stra\xdf" "e 1", "Stra\xc3\x9f" "e 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.utf8));
+        EXPECT_EQ(Cp1252ToUtf8(c.bytes), c.utf8);
+    }
 }
 
 } // namespace
