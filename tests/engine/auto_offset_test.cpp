@@ -19,31 +19,77 @@ TEST(AutoOffset, MovesTheSmallestMeasuredPointToZero)
 {
     const OffsetCase cases[] = {
         {"line end points, strictly smaller",
-         Drawing({Line("3", "7", "-2", "9"), Line("-2", "7", "0", "8")}), -2, 7, "2", "-7",
+         Drawing({Line("3", "7", "-2", "9"), Line("-2", "7", "0", "8")}),
+         -2,
+         7,
+         "2",
+         "-7",
          {"Wire 0.01 (5 0) (0 2)", "Wire 0.01 (0 0) (2 1)"}},
-        {"circle centre only", Drawing({Circle("5", "5", "10")}), 5, 5, "-5", "-5",
+        {"circle centre only",
+         Drawing({Circle("5", "5", "10")}),
+         5,
+         5,
+         "-5",
+         "-5",
          {"Circle 0.01 (0 0) (0 10)"}},
-        {"arc start point only", Drawing({Arc("5", "5", "2.5", "0", "180")}), 7.5, 5, "-7.5", "-5",
+        {"arc start point only",
+         Drawing({Arc("5", "5", "2.5", "0", "180")}),
+         7.5,
+         5,
+         "-7.5",
+         "-5",
          {"wire 0.01 (0 0) @+2.5 (-5 -1.02551714257666E-09)"}},
         {"every vertex, negative zero written as 0",
-         Drawing({Polyline({{"0", "0"}, {"10", "0"}, {"10", "5"}})}), 0, 0, "0", "0",
+         Drawing({Polyline({{"0", "0"}, {"10", "0"}, {"10", "5"}})}),
+         0,
+         0,
+         "0",
+         "0",
          {"Wire 0.01 (10 0) (0 0)", "Wire 0.01 (10 5) (10 0)"}},
-        {"locale with a decimal comma", Drawing({Line("12.5", "-3", "20", "1")}), 12.5, -3, "-12,5",
-         "3", {"Wire 0.01 (0 0) (7.5 4)"}, ','},
-        {"nothing enabled", Drawing({Line("1", "2", "3", "4")}), 9999999, 9999999, "-9999999",
-         "-9999999", {}, '.',
+        {"locale with a decimal comma",
+         Drawing({Line("12.5", "-3", "20", "1")}),
+         12.5,
+         -3,
+         "-12,5",
+         "3",
+         {"Wire 0.01 (0 0) (7.5 4)"},
+         ','},
+        {"nothing enabled",
+         Drawing({Line("1", "2", "3", "4")}),
+         9999999,
+         9999999,
+         "-9999999",
+         "-9999999",
+         {},
+         '.',
          {CheckBox::Chk_Line, CheckBox::Chk_Arc, CheckBox::Chk_Circle, CheckBox::Chk_Polyline}},
         {"nothing to measure", Drawing({}), 9999999, 9999999, "-9999999", "-9999999", {}},
         {"unticked kind does not move the minima",
-         Drawing({Line("-5", "-5", "-6", "-6"), Circle("1", "2", "1")}), 1, 2, "-1", "-2",
-         {"Circle 0.01 (0 0) (0 1)"}, '.', {CheckBox::Chk_Line}},
+         Drawing({Line("-5", "-5", "-6", "-6"), Circle("1", "2", "1")}),
+         1,
+         2,
+         "-1",
+         "-2",
+         {"Circle 0.01 (0 0) (0 1)"},
+         '.',
+         {CheckBox::Chk_Line}},
         // The circle leaves its radius text in X2; a text is never smaller.
         {"radius text in a slot is not compared",
-         Drawing({Circle("5", "5", "-100"), Entity("LINE", {{"10", "1"}, {"20", "2"}, {"21", "3"}})}),
-         1, 2, "-1", "-2", {"Circle 0.01 (4 3) (4 -97)", "Wire 0.01 (0 0) (-100 1)"}},
+         Drawing(
+             {Circle("5", "5", "-100"), Entity("LINE", {{"10", "1"}, {"20", "2"}, {"21", "3"}})}),
+         1,
+         2,
+         "-1",
+         "-2",
+         {"Circle 0.01 (4 3) (4 -97)", "Wire 0.01 (0 0) (-100 1)"}},
         // X2 has never held a value in a fresh state: it counts as 0.
-        {"empty slot counts as zero", Drawing({Entity("LINE", {{"10", "5"}, {"20", "5"}, {"21", "5"}})}),
-         0, 5, "0", "-5", {"Wire 0.01 (5 0) ( 0)"}},
+        {"empty slot counts as zero",
+         Drawing({Entity("LINE", {{"10", "5"}, {"20", "5"}, {"21", "5"}})}),
+         0,
+         5,
+         "0",
+         "-5",
+         {"Wire 0.01 (5 0) ( 0)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -62,26 +108,6 @@ TEST(AutoOffset, MovesTheSmallestMeasuredPointToZero)
         EXPECT_EQ(run.window.ReadField(Field::Txt_Offset_Y), c.fieldY);
         EXPECT_EQ(run.Body(), c.body);
     }
-}
-
-TEST(AutoOffset, MeasuresWithZeroInTheFieldsAndWritesNothing)
-{
-    Conversion run;
-    run.window.SetCheckBox(CheckBox::Chk_Auto_Offset, 1);
-    run.window.SetField(Field::Txt_Offset_X, "100");
-    std::vector<std::string> seen;
-    int progressCalls = 0;
-    // The output pass begins with a progress value of 0 for its first record; the
-    // fields at that moment tell what the measuring left behind.
-    run.window.onProgress = [&](float) {
-        ++progressCalls;
-        seen.push_back(run.window.ReadField(Field::Txt_Offset_X));
-    };
-    run.Run(Drawing({Line("3", "4", "5", "6"), Line("1", "1", "1", "1")}));
-    EXPECT_NE(std::find(seen.begin(), seen.end(), "0"), seen.end());
-    EXPECT_EQ(seen.back(), "-1");
-    EXPECT_EQ(run.state.ConvLine, 2);
-    EXPECT_EQ(run.Body(), (Lines{"Wire 0.01 (2 3) (4 5)", "Wire 0.01 (0 0) (0 0)"}));
 }
 
 TEST(AutoOffset, LaterRunWithoutTheBoxReusesTheFoundOffset)

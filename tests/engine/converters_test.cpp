@@ -38,34 +38,58 @@ TEST(Converters, LineAndCircleWriteTheirCommands)
 {
     const ConvertCase cases[] = {
         {"line", Drawing({Line("1.5", "2", "3.25", "-4")}), {"Wire 0.01 (1.5 2) (3.25 -4)"}, {1}},
-        {"line with empty offset fields", Drawing({Line("1.5", "2", "3.25", "-4")}),
-         {"Wire 0.01 (1.5 2) (3.25 -4)"}, {1}, "", ""},
-        {"line with offsets", Drawing({Line("1.5", "2", "3.25", "-4")}),
-         {"Wire 0.01 (12 0) (13.75 -6)"}, {1}, "10,5", "-2"},
-        {"offset brings a last bit", Drawing({Line("0.1", "0", "0", "0")}), {"Wire 0.01 (0.3 0) (0.2 0)"},
-         {1}, "0.2", "0"},
-        {"values padded with blanks", Drawing({Line(" 1.5 ", "  2", "3,25", "-4  ")}),
-         {"Wire 0.01 (1.5 2) (3.25 -4)"}, {1}},
+        {"line with offsets",
+         Drawing({Line("1.5", "2", "3.25", "-4")}),
+         {"Wire 0.01 (12 0) (13.75 -6)"},
+         {1},
+         "10,5",
+         "-2"},
+        {"offset brings a last bit",
+         Drawing({Line("0.1", "0", "0", "0")}),
+         {"Wire 0.01 (0.3 0) (0.2 0)"},
+         {1},
+         "0.2",
+         "0"},
+        {"values padded with blanks",
+         Drawing({Line(" 1.5 ", "  2", "3,25", "-4  ")}),
+         {"Wire 0.01 (1.5 2) (3.25 -4)"},
+         {1}},
         {"value lines that look like codes",
-         Drawing({Entity("LINE", {{"8", "21"}, {"62", "10"}, {"10", "1"}, {"20", "10"}, {"11", "3"},
-                                  {"21", "4"}})}),
-         {"Wire 0.01 (1 10) (3 4)"}, {1}},
+         Drawing({Entity(
+             "LINE",
+             {{"8", "21"}, {"62", "10"}, {"10", "1"}, {"20", "10"}, {"11", "3"}, {"21", "4"}})}),
+         {"Wire 0.01 (1 10) (3 4)"},
+         {1}},
         {"codes padded with blanks",
          Drawing({Entity("LINE", {{" 10", "1"}, {"20 ", "2"}, {"  11  ", "3"}, {" 21", "4"}})}),
-         {"Wire 0.01 (1 2) (3 4)"}, {1}},
+         {"Wire 0.01 (1 2) (3 4)"},
+         {1}},
         {"trigger met twice",
-         Drawing({Entity("LINE", {{"10", "1"}, {"20", "2"}, {"11", "3"}, {"21", "4"}, {"21", "5"}})}),
-         {"Wire 0.01 (1 2) (3 4)", "Wire 0.01 (1 2) (3 5)"}, {2}},
-        {"empty width field", Drawing({Line("1.5", "2", "3.25", "-4")}), {"Wire  (1.5 2) (3.25 -4)"},
-         {1}, "0", "0", ""},
-        {"width outside the code page", Drawing({Line("1", "2", "3", "4")}),
-         {"Wire \xE4\x80? (1 2) (3 4)"}, {1}, "0", "0", "\xC3\xA4\xE2\x82\xAC\xE2\x98\x83"},
+         Drawing(
+             {Entity("LINE", {{"10", "1"}, {"20", "2"}, {"11", "3"}, {"21", "4"}, {"21", "5"}})}),
+         {"Wire 0.01 (1 2) (3 4)", "Wire 0.01 (1 2) (3 5)"},
+         {2}},
+        {"empty width field",
+         Drawing({Line("1.5", "2", "3.25", "-4")}),
+         {"Wire  (1.5 2) (3.25 -4)"},
+         {1},
+         "0",
+         "0",
+         ""},
+        {"width outside the code page",
+         Drawing({Line("1", "2", "3", "4")}),
+         {"Wire \xE4\x80? (1 2) (3 4)"},
+         {1},
+         "0",
+         "0",
+         "\xC3\xA4\xE2\x82\xAC\xE2\x98\x83"},
         {"circle", Drawing({Circle("5", "5", "2.5")}), {"Circle 0.01 (5 5) (5 7.5)"}, {0, 1}},
-        {"circle with offsets and comma radius", Drawing({Circle("5", "5", " 2,5 ")}),
-         {"Circle 0.01 (6 7) (6 9.5)"}, {0, 1}, "1", "2"},
-        {"circle radius met twice",
-         Drawing({Entity("CIRCLE", {{"10", "0"}, {"20", "0"}, {"40", "1"}, {"40", "2"}})}),
-         {"Circle 0.01 (0 0) (0 1)", "Circle 0.01 (0 0) (0 2)"}, {0, 2}},
+        {"circle with offsets and comma radius",
+         Drawing({Circle("5", "5", " 2,5 ")}),
+         {"Circle 0.01 (6 7) (6 9.5)"},
+         {0, 1},
+         "1",
+         "2"},
     };
     for (const auto& c : cases)
         ExpectConversion(c);
@@ -74,18 +98,32 @@ TEST(Converters, LineAndCircleWriteTheirCommands)
 TEST(Converters, ArcWritesStartRadiusTextAndEnd)
 {
     const ConvertCase cases[] = {
-        {"half circle", Drawing({Arc("5", "5", "2.5", "0", "180")}),
-         {"wire 0.01 (7.5 5) @+2.5 (2.5 4.99999999897448)"}, {0, 0, 1}},
-        {"with offsets", Drawing({Arc("5", "5", "2.5", "0", "180")}),
-         {"wire 0.01 (8.5 7) @+2.5 (3.5 6.99999999897448)"}, {0, 0, 1}, "1", "2"},
-        {"crossing zero degrees", Drawing({Arc("5", "5", "2.5", "270", "90")}),
-         {"wire 0.01 (5.00000000153828 2.5) @+2.5 (4.99999999948724 7.5)"}, {0, 0, 1}},
-        {"radius with trailing zeros", Drawing({Arc("5", "5", "2.500", "0", "180")}),
-         {"wire 0.01 (7.5 5) @+2.500 (2.5 4.99999999897448)"}, {0, 0, 1}},
-        {"radius with a leading blank", Drawing({Arc("5", "5", " 2.5", "0", "180")}),
-         {"wire 0.01 (7.5 5) @+ 2.5 (2.5 4.99999999897448)"}, {0, 0, 1}},
-        {"radius with a comma", Drawing({Arc("5", "5", "2,5", "0", "180")}),
-         {"wire 0.01 (7.5 5) @+2.5 (2.5 4.99999999897448)"}, {0, 0, 1}},
+        {"half circle",
+         Drawing({Arc("5", "5", "2.5", "0", "180")}),
+         {"wire 0.01 (7.5 5) @+2.5 (2.5 4.99999999897448)"},
+         {0, 0, 1}},
+        {"with offsets",
+         Drawing({Arc("5", "5", "2.5", "0", "180")}),
+         {"wire 0.01 (8.5 7) @+2.5 (3.5 6.99999999897448)"},
+         {0, 0, 1},
+         "1",
+         "2"},
+        {"crossing zero degrees",
+         Drawing({Arc("5", "5", "2.5", "270", "90")}),
+         {"wire 0.01 (5.00000000153828 2.5) @+2.5 (4.99999999948724 7.5)"},
+         {0, 0, 1}},
+        {"radius with trailing zeros",
+         Drawing({Arc("5", "5", "2.500", "0", "180")}),
+         {"wire 0.01 (7.5 5) @+2.500 (2.5 4.99999999897448)"},
+         {0, 0, 1}},
+        {"radius with a leading blank",
+         Drawing({Arc("5", "5", " 2.5", "0", "180")}),
+         {"wire 0.01 (7.5 5) @+ 2.5 (2.5 4.99999999897448)"},
+         {0, 0, 1}},
+        {"radius with a comma",
+         Drawing({Arc("5", "5", "2,5", "0", "180")}),
+         {"wire 0.01 (7.5 5) @+2.5 (2.5 4.99999999897448)"},
+         {0, 0, 1}},
     };
     for (const auto& c : cases)
         ExpectConversion(c);
@@ -94,37 +132,52 @@ TEST(Converters, ArcWritesStartRadiusTextAndEnd)
 TEST(Converters, PolylineWritesOneSegmentPerVertexPair)
 {
     const ConvertCase cases[] = {
-        {"three vertices", Drawing({Polyline({{"0", "0"}, {"10", "0"}, {"10", "5"}})}),
-         {"Wire 0.01 (10 0) (0 0)", "Wire 0.01 (10 5) (10 0)"}, {0, 0, 0, 1}},
-        {"with offsets", Drawing({Polyline({{"0", "0"}, {"10", "0"}, {"10", "5"}})}),
-         {"Wire 0.01 (11 -1) (1 -1)", "Wire 0.01 (11 4) (11 -1)"}, {0, 0, 0, 1}, "1", "-1"},
-        {"closed, four vertices", Drawing({Polyline({{"0", "0"}, {"1", "0"}, {"1", "1"}, {"0", "1"}})}),
-         {"Wire 0.01 (1 0) (0 0)", "Wire 0.01 (1 1) (1 0)", "Wire 0.01 (0 1) (1 1)"}, {0, 0, 0, 1}},
+        {"three vertices",
+         Drawing({Polyline({{"0", "0"}, {"10", "0"}, {"10", "5"}})}),
+         {"Wire 0.01 (10 0) (0 0)", "Wire 0.01 (10 5) (10 0)"},
+         {0, 0, 0, 1}},
+        {"with offsets",
+         Drawing({Polyline({{"0", "0"}, {"10", "0"}, {"10", "5"}})}),
+         {"Wire 0.01 (11 -1) (1 -1)", "Wire 0.01 (11 4) (11 -1)"},
+         {0, 0, 0, 1},
+         "1",
+         "-1"},
+        {"closed, four vertices",
+         Drawing({Polyline({{"0", "0"}, {"1", "0"}, {"1", "1"}, {"0", "1"}})}),
+         {"Wire 0.01 (1 0) (0 0)", "Wire 0.01 (1 1) (1 0)", "Wire 0.01 (0 1) (1 1)"},
+         {0, 0, 0, 1}},
         {"single vertex", Drawing({Polyline({{"3", "4"}})}), {}, {0, 0, 0, 1}},
         {"no vertex", Drawing({Polyline({})}), {}, {}},
         {"vertices without code 30",
          Drawing({Entity("POLYLINE", {}) + Entity("VERTEX", {{"10", "1"}, {"20", "1"}}) +
                   Entity("VERTEX", {{"10", "2"}, {"20", "2"}}) + Entity("SEQEND", {})}),
-         {}, {}},
+         {},
+         {}},
         {"vertex on layer 30",
          Drawing({Entity("POLYLINE", {}) +
                   Entity("VERTEX", {{"8", "30"}, {"10", "1"}, {"20", "1"}, {"30", "0"}}) +
                   Entity("VERTEX", {{"8", "30"}, {"10", "2"}, {"20", "2"}, {"30", "0"}}) +
                   Entity("SEQEND", {})}),
-         {"Wire 0.01 (2 2) (1 1)"}, {0, 0, 0, 1}},
+         {"Wire 0.01 (2 2) (1 1)"},
+         {0, 0, 0, 1}},
         {"two polylines are not joined",
          Drawing({Polyline({{"0", "0"}, {"1", "0"}}), Polyline({{"5", "5"}, {"6", "5"}})}),
-         {"Wire 0.01 (1 0) (0 0)", "Wire 0.01 (6 5) (5 5)"}, {0, 0, 0, 2}},
+         {"Wire 0.01 (1 0) (0 0)", "Wire 0.01 (6 5) (5 5)"},
+         {0, 0, 0, 2}},
         // Without its SEQEND a polyline walks on into the next one's vertices.
         {"missing SEQEND borrows the next chain",
-         Drawing({Entity("POLYLINE", {}) + Entity("VERTEX", {{"10", "0"}, {"20", "0"}, {"30", "0"}}) +
+         Drawing({Entity("POLYLINE", {}) +
+                      Entity("VERTEX", {{"10", "0"}, {"20", "0"}, {"30", "0"}}) +
                       Entity("VERTEX", {{"10", "1"}, {"20", "0"}, {"30", "0"}}),
                   Polyline({{"5", "5"}})}),
-         {"Wire 0.01 (1 0) (0 0)", "Wire 0.01 (5 5) (1 0)"}, {0, 0, 0, 2}},
+         {"Wire 0.01 (1 0) (0 0)", "Wire 0.01 (5 5) (1 0)"},
+         {0, 0, 0, 2}},
         {"no SEQEND up to the table's end",
-         Drawing({Entity("POLYLINE", {}) + Entity("VERTEX", {{"10", "0"}, {"20", "0"}, {"30", "0"}}) +
+         Drawing({Entity("POLYLINE", {}) +
+                  Entity("VERTEX", {{"10", "0"}, {"20", "0"}, {"30", "0"}}) +
                   Entity("VERTEX", {{"10", "1"}, {"20", "1"}, {"30", "0"}})}),
-         {"Wire 0.01 (1 1) (0 0)"}, {0, 0, 0, 1}},
+         {"Wire 0.01 (1 1) (0 0)"},
+         {0, 0, 0, 1}},
     };
     for (const auto& c : cases)
         ExpectConversion(c);
@@ -134,23 +187,31 @@ TEST(Converters, WorkSlotsCarryFromEntityToEntity)
 {
     const ConvertCase cases[] = {
         // The circle leaves its radius text in X2; a LINE without code 11 writes it.
-        {"line after circle", Drawing({Circle("5", "5", "2,5"), Entity("LINE", {{"10", "1"}, {"20", "2"}, {"21", "4"}})}),
-         {"Circle 0.01 (5 5) (5 7.5)", "Wire 0.01 (1 2) (2.5 4)"}, {1, 1}},
+        {"line after circle",
+         Drawing(
+             {Circle("5", "5", "2,5"), Entity("LINE", {{"10", "1"}, {"20", "2"}, {"21", "4"}})}),
+         {"Circle 0.01 (5 5) (5 7.5)", "Wire 0.01 (1 2) (2.5 4)"},
+         {1, 1}},
         {"arc takes a line's end X as radius",
          Drawing({Line("1", "2", "3", "4"),
                   Entity("ARC", {{"10", "0"}, {"20", "0"}, {"50", "0"}, {"51", "90"}})}),
-         {"Wire 0.01 (1 2) (3 4)", "wire 0.01 (3 0) @+3 (-6.15310285545993E-10 3)"}, {1, 0, 1}},
+         {"Wire 0.01 (1 2) (3 4)", "wire 0.01 (3 0) @+3 (-6.15310285545993E-10 3)"},
+         {1, 0, 1}},
         {"arc takes a circle's radius text",
          Drawing({Circle("9", "9", " 2,0"),
                   Entity("ARC", {{"10", "0"}, {"20", "0"}, {"50", "0"}, {"51", "0"}})}),
-         {"Circle 0.01 (9 9) (9 11)", "wire 0.01 (2 0) @+ 2.0 (2 0)"}, {0, 1, 1}},
+         {"Circle 0.01 (9 9) (9 11)", "wire 0.01 (2 0) @+ 2.0 (2 0)"},
+         {0, 1, 1}},
         {"arc without code 50 uses a line's end Y as radians",
          Drawing({Line("1", "2", "3", "0"),
                   Entity("ARC", {{"10", "0"}, {"20", "0"}, {"40", "1"}, {"51", "0"}})}),
-         {"Wire 0.01 (1 2) (3 0)", "wire 0.01 (1 0) @+1 (1 0)"}, {1, 0, 1}},
-        {"slots untouched since start", Drawing({Entity("LINE", {{"21", "4"}}),
-                                                 Entity("ARC", {{"10", "5"}, {"20", "5"}, {"50", "0"}, {"51", "180"}})}),
-         {"Wire 0.01 ( ) ( 4)", "wire 0.01 (5 5) @+ (5 5)"}, {1, 0, 1}},
+         {"Wire 0.01 (1 2) (3 0)", "wire 0.01 (1 0) @+1 (1 0)"},
+         {1, 0, 1}},
+        {"slots untouched since start",
+         Drawing({Entity("LINE", {{"21", "4"}}),
+                  Entity("ARC", {{"10", "5"}, {"20", "5"}, {"50", "0"}, {"51", "180"}})}),
+         {"Wire 0.01 ( ) ( 4)", "wire 0.01 (5 5) @+ (5 5)"},
+         {1, 0, 1}},
     };
     for (const auto& c : cases)
         ExpectConversion(c);
@@ -167,9 +228,9 @@ TEST(Converters, WorkSlotsCarryFromRunToRun)
 
 TEST(Converters, UntickedKindIsCountedButNotWritten)
 {
-    const std::string drawing = Drawing({Line("1", "2", "3", "4"), Circle("5", "5", "1"),
-                                         Arc("5", "5", "1", "0", "90"),
-                                         Polyline({{"0", "0"}, {"1", "1"}})});
+    const std::string drawing =
+        Drawing({Line("1", "2", "3", "4"), Circle("5", "5", "1"), Arc("5", "5", "1", "0", "90"),
+                 Polyline({{"0", "0"}, {"1", "1"}})});
     const std::string written[] = {"Wire 0.01 (1 2) (3 4)", "Circle 0.01 (5 5) (5 6)",
                                    "wire 0.01 (6 5) @+1 (4.9999999997949 6)",
                                    "Wire 0.01 (1 1) (0 0)"};
@@ -237,7 +298,8 @@ TEST(Converters, UnusableValueStopsNamingItsLine)
             run.window.SetField(Field::Txt_Offset_X, c.offsetX);
             run.window.SetField(Field::Txt_Offset_Y, c.offsetY);
             // Measuring reads the offset fields as "0"; the offset stops belong to writing.
-            const bool offsetCase = std::string_view(c.offsetX) != "0" || std::string_view(c.offsetY) != "0";
+            const bool offsetCase =
+                std::string_view(c.offsetX) != "0" || std::string_view(c.offsetY) != "0";
             if (measuring && offsetCase)
                 continue;
             run.window.SetCheckBox(CheckBox::Chk_Auto_Offset, measuring ? 1 : 0);

@@ -4,11 +4,10 @@
 #include "run/conversion_run.h"
 #include "state/variablen.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <iterator>
 #include <sstream>
@@ -77,20 +76,25 @@ inline constexpr std::string_view kHeader = "# Trazor generated script file.\r\n
                                             "Layer 20;\r\n"
                                             "Change Font Vector;\r\n";
 
-inline const std::string kHint =
-    "Hinweis: Bei gro\xC3\x9F"
-    "en Dateien kann da Laden u.U. mehrere Minuten dauern !\r\n\r\n";
+inline const std::string kHint = "Hinweis: Bei gro\xC3\x9F"
+                                 "en Dateien kann da Laden u.U. mehrere Minuten dauern !\r\n\r\n";
 
-inline std::string Dashes() { return std::string(76, '-') + "\r\n"; }
-inline std::string Equals() { return std::string(66, '=') + "\r\n\r\n"; }
+inline std::string Dashes()
+{
+    return std::string(76, '-') + "\r\n";
+}
+inline std::string Equals()
+{
+    return std::string(66, '=') + "\r\n\r\n";
+}
 
 inline std::string Statistics(long long line, long long convLine, long long circle,
                               long long convCircle, long long arc, long long convArc,
                               long long poly, long long convPoly)
 {
     auto row = [](std::string label, long long met, const char* tabs, long long written) {
-        return label + std::to_string(met) + tabs + " davon konvertiert: " +
-               std::to_string(written) + "\r\n";
+        return label + std::to_string(met) + tabs +
+               " davon konvertiert: " + std::to_string(written) + "\r\n";
     };
     return row("Anzahl Linien: ", line, "\t\t", convLine) +
            row("Anzahl Kreise: ", circle, "\t\t", convCircle) +
@@ -189,8 +193,9 @@ inline std::string Drawing(std::initializer_list<std::string> entities)
 
 inline std::string Line(std::string x1, std::string y1, std::string x2, std::string y2)
 {
-    return Entity("LINE", {{"8", "0"}, {"10", x1}, {"20", y1}, {"30", "0"}, {"11", x2},
-                           {"21", y2}, {"31", "0"}});
+    return Entity(
+        "LINE",
+        {{"8", "0"}, {"10", x1}, {"20", y1}, {"30", "0"}, {"11", x2}, {"21", y2}, {"31", "0"}});
 }
 
 inline std::string Circle(std::string x, std::string y, std::string r)
@@ -201,15 +206,16 @@ inline std::string Circle(std::string x, std::string y, std::string r)
 inline std::string Arc(std::string x, std::string y, std::string r, std::string start,
                        std::string end)
 {
-    return Entity("ARC", {{"8", "0"}, {"10", x}, {"20", y}, {"30", "0"}, {"40", r},
-                          {"50", start}, {"51", end}});
+    return Entity(
+        "ARC",
+        {{"8", "0"}, {"10", x}, {"20", y}, {"30", "0"}, {"40", r}, {"50", start}, {"51", end}});
 }
 
 // A POLYLINE, one VERTEX per point with its code 30, and SEQEND.
 inline std::string Polyline(std::initializer_list<std::pair<std::string, std::string>> points)
 {
-    std::string text = Entity("POLYLINE", {{"8", "0"}, {"66", "1"}, {"10", "0"}, {"20", "0"},
-                                           {"30", "0"}});
+    std::string text =
+        Entity("POLYLINE", {{"8", "0"}, {"66", "1"}, {"10", "0"}, {"20", "0"}, {"30", "0"}});
     for (const auto& [x, y] : points)
         text += Entity("VERTEX", {{"8", "0"}, {"10", x}, {"20", y}, {"30", "0"}});
     return text + Entity("SEQEND", {{"8", "0"}});

@@ -38,7 +38,8 @@ TEST(LineTable, LogsEachLineEndKindAndItsFallbacks)
         {"CR", Plain("\r"), kCrlfTried + CrAttempt(8)},
         {"LF", Plain("\n"), kCrlfTried + CrAttempt(0) + LfAttempt(8)},
         // The first kind that cuts at all wins, however few times it occurs.
-        {"CR LF once, then LF", "0\r\nSECTION\n0\nEOF\n", "1 Zeilen der DXF Datei gelesen.\r\n\r\n"},
+        {"CR LF once, then LF", "0\r\nSECTION\n0\nEOF\n",
+         "1 Zeilen der DXF Datei gelesen.\r\n\r\n"},
         {"CR and LF apart", "0\rSECTION\n0\nEOF\n", kCrlfTried + CrAttempt(1)},
         {"LF CR is not CR LF", "0\n\rEOF", kCrlfTried + CrAttempt(1)},
         {"no final line end", "0\nSECTION\n0\nEOF", kCrlfTried + CrAttempt(0) + LfAttempt(3)},
@@ -55,13 +56,14 @@ TEST(LineTable, LogsEachLineEndKindAndItsFallbacks)
 
 TEST(LineTable, TextWithoutLineBreakEndsAsUnknownFormat)
 {
-    const std::string unknown = kCrlfTried + CrAttempt(0) + LfAttempt(0) +
-                                "unbekanntes Format. BEENDE Konvertierung.\r\n";
+    const std::string unknown =
+        kCrlfTried + CrAttempt(0) + LfAttempt(0) + "unbekanntes Format. BEENDE Konvertierung.\r\n";
     for (const char* text : {"", "0 SECTION 0 EOF"}) {
         SCOPED_TRACE(text);
         Conversion run;
         EXPECT_EQ(run.Run(text), RunOutcome::Stopped);
-        EXPECT_EQ(run.Log(), kHint + "Lade Datei " + run.dxf.string() + "...fertig\r\n\r\n" + unknown);
+        EXPECT_EQ(run.Log(),
+                  kHint + "Lade Datei " + run.dxf.string() + "...fertig\r\n\r\n" + unknown);
         EXPECT_TRUE(fs::exists(run.scr));
         EXPECT_EQ(run.Script(), "");
         EXPECT_TRUE(run.window.Messages().empty());

@@ -6,7 +6,10 @@
 namespace vektrano::test {
 namespace {
 
-fs::path SamplesFolder() { return VEKTRANO_DXF_SAMPLES; }
+fs::path SamplesFolder()
+{
+    return VEKTRANO_DXF_SAMPLES;
+}
 
 std::string Trim(std::string_view text)
 {
@@ -54,8 +57,8 @@ Census Count(const std::string& text)
         std::multiset<std::string> codes;
     };
     std::vector<Group> groups;
-    static const std::set<std::string> kKinds = {"LINE", "ARC", "CIRCLE", "VERTEX", "SEQEND",
-                                                 "POLYLINE"};
+    static const std::set<std::string> kKinds = {"LINE",   "ARC",    "CIRCLE",
+                                                 "VERTEX", "SEQEND", "POLYLINE"};
     Census census;
     // lines[k] is file line k + 1: codes at even k, values at odd k.
     for (std::size_t k = 0; k < lines.size(); ++k) {
@@ -157,9 +160,9 @@ TEST(RealFiles, EveryDrawingEndsCleanlyAndItsReportAgreesWithTheScript)
         const auto polylines = StatisticsRow(run.Log(), "Anzahl Polyline: ");
         EXPECT_EQ(circles.second, CountStarting(body, "Circle "));
         EXPECT_EQ(arcs.second, CountStarting(body, "wire "));
-        EXPECT_EQ(static_cast<long long>(body.size()),
-                  CountStarting(body, "Wire ") + CountStarting(body, "wire ") +
-                      CountStarting(body, "Circle "));
+        EXPECT_EQ(static_cast<long long>(body.size()), CountStarting(body, "Wire ") +
+                                                           CountStarting(body, "wire ") +
+                                                           CountStarting(body, "Circle "));
         if (!census.simple)
             continue;
         ++simple;
@@ -178,7 +181,7 @@ TEST(RealFiles, EveryDrawingEndsCleanlyAndItsReportAgreesWithTheScript)
 struct HandCheck
 {
     const char* file;
-    std::size_t line;       // 0-based in the script's drawing lines
+    std::size_t line; // 0-based in the script's drawing lines
     const char* expected;
     std::size_t lineCount;
 };

@@ -5,8 +5,8 @@
 namespace vektrano::test {
 namespace {
 
-const std::string kHeaderOnly = Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1",
-                                     "AC1009", "0", "ENDSEC", "0", "EOF"});
+const std::string kHeaderOnly =
+    Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1009", "0", "ENDSEC", "0", "EOF"});
 
 // Records whether the busy pointer was showing whenever the run yielded.
 void WatchCursor(Conversion& run, bool& busyAtEveryYield, int& yields)
@@ -41,8 +41,8 @@ TEST(RunFrame, HeaderOnlyDrawingGivesTheWholeLogAndFiveHeaderLines)
 TEST(RunFrame, LayerFieldDecidesTheFourthHeaderLine)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"20", "Layer 20;"}, {"abc", "Layer 0;"}, {"21,7", "Layer 21;"}, {"1.5", "Layer 1.5;"},
-        {" 1 6", "Layer 16;"},
+        {"20", "Layer 20;"},   {"abc", "Layer 0;"},   {"21,7", "Layer 21;"},
+        {"1.5", "Layer 1.5;"}, {" 1 6", "Layer 16;"},
     };
     for (const auto& [field, line] : cases) {
         SCOPED_TRACE(field);
@@ -88,7 +88,8 @@ TEST(RunFrame, UnreadableDrawingStopsBeforeTheScriptIsTouched)
     run.RunAgain();
     const std::string path = (run.dir / "missing.dxf").string();
     ExpectStop(run, kHint + "Lade Datei " + path + "...\r\n",
-               "DXF Datei kann nicht gelesen werden: " + path + " (Datei oder Ordner nicht gefunden)");
+               "DXF Datei kann nicht gelesen werden: " + path +
+                   " (Datei oder Ordner nicht gefunden)");
     EXPECT_FALSE(fs::exists(run.scr));
 
     Conversion folder;
@@ -175,10 +176,11 @@ TEST(RunFrame, StatisticsCountMetAndWrittenWithTheirTabs)
     Conversion run;
     run.window.SetCheckBox(CheckBox::Chk_Line, 0);
     const std::string line = "0\r\nLINE\r\n10\r\n0\r\n20\r\n0\r\n11\r\n1\r\n21\r\n1\r\n";
-    run.Run(line + line + line +
-            Dxf({"0", "CIRCLE", "10", "0", "20", "0", "40", "1", "0", "ARC", "10", "0", "20", "0",
-                 "40", "1", "50", "0", "51", "90", "0", "POLYLINE", "0", "VERTEX", "10", "0", "20",
-                 "0", "30", "0", "0", "SEQEND", "0", "EOF"}));
+    run.Run(
+        line + line + line +
+        Dxf({"0",  "CIRCLE", "10", "0", "20", "0", "40", "1",      "0", "ARC",      "10", "0",
+             "20", "0",      "40", "1", "50", "0", "51", "90",     "0", "POLYLINE", "0",  "VERTEX",
+             "10", "0",      "20", "0", "30", "0", "0",  "SEQEND", "0", "EOF"}));
     const std::string log = run.Log();
     ASSERT_GE(log.size(), Statistics(3, 0, 1, 1, 1, 1, 1, 1).size());
     EXPECT_TRUE(log.ends_with(Equals() + Statistics(3, 0, 1, 1, 1, 1, 1, 1))) << log;

@@ -31,16 +31,19 @@ TEST(EntityScan, RecordsEachNameWithTheRangeToTheNextZeroCode)
          Dxf({"0", "LINE", "8", "LINE", "10", "1", "20", "2", "11", "3", "21", "4", "0", "EOF"}),
          {{Line, 2, 13}, {Line, 4, 13}}},
         {"blanks before the code 0 count",
-         Dxf({"0", "ARC", "10", "1", "  0", "LINE", "0", "EOF"}), {{Arc, 2, 5}, {Line, 6, 7}}},
+         Dxf({"0", "ARC", "10", "1", "  0", "LINE", "0", "EOF"}),
+         {{Arc, 2, 5}, {Line, 6, 7}}},
         {"a TAB before the code 0 does not",
-         Dxf({"0", "ARC", "10", "1", "\t0", "LINE", "0", "EOF"}), {{Arc, 2, 7}, {Line, 6, 7}}},
+         Dxf({"0", "ARC", "10", "1", "\t0", "LINE", "0", "EOF"}),
+         {{Arc, 2, 7}, {Line, 6, 7}}},
         {"lower-case name is no entity", Dxf({"0", "line", "0", "Line", "0", "EOF"}), {}},
         {"padded name", Dxf({"0", " CIRCLE  ", "0", "EOF"}), {{Circle, 2, 3}}},
         {"polyline records follow each other",
          Dxf({"0", "POLYLINE", "66", "1", "0", "VERTEX", "10", "1", "0", "SEQEND", "0", "EOF"}),
          {{Polyline, 2, 5}, {Vertex, 6, 9}, {Seqend, 10, 11}}},
         {"names after EOF are not scanned",
-         Dxf({"0", "LINE", "0", "EOF", "0", "CIRCLE", "0"}), {{Line, 2, 3}}},
+         Dxf({"0", "LINE", "0", "EOF", "0", "CIRCLE", "0"}),
+         {{Line, 2, 3}}},
         // "EOF" ends the scan wherever it stands, also on a code line.
         {"EOF on a code line", Dxf({"0", "LINE", "EOF", "x", "0", "ARC", "0"}), {{Line, 2, 5}}},
     };
@@ -66,8 +69,10 @@ TEST(EntityScan, RecordsEachNameWithTheRangeToTheNextZeroCode)
 TEST(EntityScan, LayerNamedLineWritesTheLineTwice)
 {
     Conversion run;
-    run.Run(Dxf({"0", "LINE", "8", "LINE", "10", "1", "20", "2", "11", "3", "21", "4", "0", "EOF"}));
-    EXPECT_EQ(run.Body(), (std::vector<std::string>{"Wire 0.01 (1 2) (3 4)", "Wire 0.01 (1 2) (3 4)"}));
+    run.Run(
+        Dxf({"0", "LINE", "8", "LINE", "10", "1", "20", "2", "11", "3", "21", "4", "0", "EOF"}));
+    EXPECT_EQ(run.Body(),
+              (std::vector<std::string>{"Wire 0.01 (1 2) (3 4)", "Wire 0.01 (1 2) (3 4)"}));
     EXPECT_EQ(run.state.CountLine, 2);
     EXPECT_EQ(run.state.ConvLine, 2);
 }
@@ -116,9 +121,11 @@ std::string Repeat(std::string_view text, int times)
 TEST(UnknownTally, ReportsNamesInOrderOfFirstAppearance)
 {
     const TallyCase cases[] = {
-        {"order and counts", Dxf({"0", "SECTION", "0", "SECTION", "0", "HEADER", "0", "SECTION", "0", "EOF"}),
+        {"order and counts",
+         Dxf({"0", "SECTION", "0", "SECTION", "0", "HEADER", "0", "SECTION", "0", "EOF"}),
          Row(3, "SECTION") + Row(1, "HEADER")},
-        {"nine to ten", Repeat("0\r\nA\r\n", 10) + Dxf({"0", "B", "0", "EOF"}), Row(10, "A") + Row(1, "B")},
+        {"nine to ten", Repeat("0\r\nA\r\n", 10) + Dxf({"0", "B", "0", "EOF"}),
+         Row(10, "A") + Row(1, "B")},
         {"tail of another name", Dxf({"0", "SECTION", "0", "SEC", "0", "SECTION", "0", "EOF"}),
          Row(2, "SECTION") + Row(1, "SEC")},
         {"empty name", Dxf({"0", "", "0", "  ", "0", "EOF"}), Row(2, "")},
@@ -126,7 +133,8 @@ TEST(UnknownTally, ReportsNamesInOrderOfFirstAppearance)
          Dxf({"0", "A||B", "0", "C##D", "0", "E#", "0", "A||B", "0", "||", "0", "EOF"}),
          Row(2, "A||B") + Row(1, "C##D") + Row(1, "E#") + Row(1, "||")},
         {"numbers and other codes are not names",
-         Dxf({"0", "5", "0", "-1.5e3", "2", "HEADER", "9", "$X", "0", "1 2", "0", "EOF"}), Row(1, "1 2")},
+         Dxf({"0", "5", "0", "-1.5e3", "2", "HEADER", "9", "$X", "0", "1 2", "0", "EOF"}),
+         Row(1, "1 2")},
         {"trimmed, case kept", Dxf({"0", " Sec ", "0", "sec", "0", "Sec", "0", "EOF"}),
          Row(2, "Sec") + Row(1, "sec")},
         {"code with TAB is not 0", Dxf({"\t0", "SECTION", "0", "EOF"}), ""},
