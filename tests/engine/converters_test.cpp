@@ -288,6 +288,8 @@ TEST(Converters, UnusableValueStopsNamingItsLine)
          "Ungültige Zahl in Zeile 8 der DXF Datei: \"-1e308\"", "0", "-1e308"},
         {"arc point overflows", Drawing({Arc("1e308", "0", "1e308", "0", "0")}),
          "Ungültige Zahl in Zeile 12 der DXF Datei: \"1e308\""},
+        {"value in the drawing's code page", Drawing({Entity("LINE", {{"10", "\xE4"}})}),
+         "Ungültige Zahl in Zeile 4 der DXF Datei: \"\xC3\xA4\""},
         {"offset field beyond a double", Drawing({Line("1", "2", "3", "4")}),
          "Ungültiger Offset: \"1E999\"", "1E999"},
     };

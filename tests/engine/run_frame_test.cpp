@@ -110,6 +110,19 @@ TEST(RunFrame, FieldOfBlanksCountsAsFilled)
                "DXF Datei kann nicht gelesen werden:    (Datei oder Ordner nicht gefunden)");
 }
 
+TEST(RunFrame, PathsWithUmlautsAreOpenedAsTyped)
+{
+    Conversion run;
+    const fs::path dxf = run.dir / "Pl\xC3\xA4ne" / "Geh\xC3\xA4use.dxf";
+    fs::create_directory(dxf.parent_path());
+    WriteBytes(dxf, kHeaderOnly);
+    run.window.SetField(Field::Txt_DXF, dxf.string());
+    run.window.SetField(Field::Txt_SCR, (dxf.parent_path() / "Geh\xC3\xA4use.scr").string());
+    EXPECT_EQ(run.RunAgain(), RunOutcome::Completed);
+    EXPECT_NE(run.Log().find("Lade Datei " + dxf.string() + "...fertig"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dxf.parent_path() / "Geh\xC3\xA4use.scr"), kHeader);
+}
+
 TEST(RunFrame, UnwritableScriptStops)
 {
     Conversion run;
