@@ -24,8 +24,12 @@ struct FileDescriptor
 int LoadDxfFile(const std::string& path, std::string& text)
 {
     text.clear();
-    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Opened without blocking, so a named pipe nobody writes to cannot hang the
+    // window; reading then blocks again as usual.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0)
+        return errno;
+    if (::fcntl(file.fd, F_SETFL, 0) != 0)
         return errno;
     struct stat info{};
     if (::fstat(file.fd, &info) != 0)

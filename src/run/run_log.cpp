@@ -46,6 +46,7 @@ std::string SystemReason(int error)
     case EFBIG: return "Datei ist zu groß";
     case ETXTBSY: return "Datei wird gerade benutzt";
     case ELOOP: return "zu viele symbolische Verknüpfungen";
+    case ENXIO: return "kein Leser am anderen Ende";
     default: return "Systemfehler " + std::to_string(error);
     }
 }

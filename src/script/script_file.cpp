@@ -20,8 +20,18 @@ int ScriptFile::Open(const std::string& path)
     Close();
     error_ = 0;
     used_ = 0;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return fd_ < 0 ? errno : 0;
+    // Without blocking: a named pipe with no reader fails at once instead of
+    // hanging the window. Writes block again as usual.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd_ < 0)
+        return errno;
+    if (::fcntl(fd_, F_SETFL, 0) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        return error;
+    }
+    return 0;
 }
 
 void ScriptFile::AppendNumber(double value)
