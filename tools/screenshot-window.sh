@@ -2,13 +2,12 @@
 # Draws docs/window.png: the real window under Xvfb, after converting a drawing
 # with the form's defaults. Needs xvfb (Debian package xvfb).
 #   tools/screenshot-window.sh [BUILD_DIR] [DRAWING.dxf]
-# The drawing defaults to a sample with lines, circles, arcs and polylines from
-# ../shared/dxf-samples; it is copied to /tmp/vektrano/plan.dxf first, so the log
-# in the picture names the same path on every machine.
+# The drawing defaults to the bundled sample; it is copied to /tmp/vektrano/plan.dxf
+# first, so the log in the picture names the same path on every machine.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/default}
-drawing=${2:-$root/../shared/dxf-samples/trimesh__ae.r12a.dxf}
+drawing=${2:-$root/examples/sample.dxf}
 
 cmake --build "$build" --target vektrano_window_screenshot
 mkdir -p /tmp/vektrano
