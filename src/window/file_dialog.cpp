@@ -1,5 +1,7 @@
 #include "file_dialog.h"
 
+#include "run/script_path.h"
+
 #include <QFileDialog>
 
 namespace vektrano {
@@ -43,13 +45,7 @@ QStringList QtNameFilters(const QString& filter)
 
 QString ScriptPathFor(const QString& fileName)
 {
-    qsizetype end = fileName.size();
-    for (int dropped = 0; dropped < 3 && end > 0; ++dropped) {
-        --end;
-        if (end > 0 && fileName[end].isLowSurrogate() && fileName[end - 1].isHighSurrogate())
-            --end;
-    }
-    return fileName.left(end) + QStringLiteral("scr");
+    return QString::fromStdString(vektrano::ScriptPathFor(fileName.toStdString()));
 }
 
 } // namespace vektrano
