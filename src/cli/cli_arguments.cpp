@@ -1,5 +1,7 @@
 #include "cli_arguments.h"
 
+#include "run/script_path.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
@@ -69,7 +71,7 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
         result.error = "SCR is empty";
         return result;
     }
-    o.scr = scr ? *scr : DerivedScriptPath(o.dxf);
+    o.scr = scr ? *scr : ScriptPathFor(o.dxf);
     // What the window's key filter does to every typed comma.
     if (o.width)
         std::replace(o.width->begin(), o.width->end(), ',', '.');
@@ -77,23 +79,6 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     return result;
 }
 
-std::string DerivedScriptPath(std::string_view dxfPath)
-{
-    std::size_t end = dxfPath.size();
-    auto continuation = [&dxfPath](std::size_t i) {
-        return (static_cast<unsigned char>(dxfPath[i]) & 0xC0) == 0x80;
-    };
-    for (int dropped = 0; dropped < 3 && end > 0; ++dropped) {
-        --end;
-        std::size_t start = end;
-        while (start > 0 && end - start < 3 && continuation(start))
-            --start;
-        // Only a lead byte makes the bytes one character; a stray byte counts alone.
-        if (static_cast<unsigned char>(dxfPath[start]) >= 0xC0)
-            end = start;
-    }
-    return std::string(dxfPath.substr(0, end)) + "scr";
-}
 
 void ApplyOptions(const CliOptions& options, MemoryWindow& window)
 {

@@ -37,10 +37,6 @@ struct ParsedArguments
 
 ParsedArguments ParseArguments(int argc, const char* const argv[]);
 
-// The DXF browse button's rule: drop the last three characters, whatever they are,
-// and append "scr". Characters, not bytes, so a name ending in umlauts stays UTF-8.
-std::string DerivedScriptPath(std::string_view dxfPath);
-
 void ApplyOptions(const CliOptions& options, MemoryWindow& window);
 
 } // namespace vektrano

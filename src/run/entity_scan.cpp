@@ -43,27 +43,12 @@ private:
     std::size_t end_ = 0;
 };
 
-// Entity names on value lines from position on, an upper bound of the records
-// the scan will add. Growing the table by doubling instead would, at its last
-// step, hold the old and the new copy at once: for a large drawing tens of MB
-// on top of the file and its line table.
-std::size_t CountEntityNames(const LineTable& lines, std::size_t position)
-{
-    std::size_t count = 0;
-    for (std::size_t p = position + position % 2; p <= lines.Top(); p += 2)
-        if (EntityNameOf(TrimSpaces(lines[p])) != EntityName::None)
-            ++count;
-    return count;
-}
-
 } // namespace
 
 ScanOutcome ScanEntities(Variablen& state, WindowOperations& window)
 {
     const LineTable& lines = state.Lines;
     const std::size_t top = lines.Top();
-    if (state.LineIndex <= top)
-        state.Entities.reserve(state.Entities.size() + CountEntityNames(lines, state.LineIndex));
     EndSearch endSearch(lines);
     for (;; ++state.LineIndex) {
         if (state.LineIndex > top)

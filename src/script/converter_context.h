@@ -80,7 +80,7 @@ struct ConverterContext
     std::string widthBytes;   // the same in the script's code page
     bool widthValid = false;
     // Positions in Entities of the VERTEX and SEQEND records, built on first use.
-    std::optional<std::vector<std::size_t>> chainRecords;
+    std::optional<MonotoneTable> chainRecords;
 };
 
 } // namespace vektrano

@@ -361,14 +361,21 @@ StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool Offs
 
 namespace {
 
-const std::vector<std::size_t>& ChainRecords(ConverterContext& context)
+const MonotoneTable& ChainRecords(ConverterContext& context)
 {
     if (!context.chainRecords) {
         auto& records = context.chainRecords.emplace();
         const auto& entities = context.state.Entities;
+        auto inChain = [](const EntityRecord& r) {
+            return r.Name == EntityName::Vertex || r.Name == EntityName::Seqend;
+        };
+        std::size_t count = 0;
+        for (const auto& record : entities)
+            count += inChain(record) ? 1 : 0;
+        records.Reserve(count);
         for (std::size_t k = 0; k < entities.size(); ++k)
-            if (entities[k].Name == EntityName::Vertex || entities[k].Name == EntityName::Seqend)
-                records.push_back(k);
+            if (inChain(entities[k]))
+                records.PushBack(k);
     }
     return *context.chainRecords;
 }
@@ -384,9 +391,8 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
     // Only VERTEX and SEQEND records matter to the walk; jumping between them keeps
     // a run of polylines without SEQEND from walking the rest of the table each.
     const auto& chain = ChainRecords(context);
-    auto k = std::upper_bound(chain.begin(), chain.end(), EntityIndex);
-    for (; k != chain.end(); ++k) {
-        const EntityRecord& record = RecordAt(context, *k);
+    for (std::size_t k = chain.UpperBound(EntityIndex); k < chain.Size(); ++k) {
+        const EntityRecord& record = RecordAt(context, chain[k]);
         if (record.Name == EntityName::Seqend)
             return std::nullopt;
         auto stop = WalkRange(

@@ -37,6 +37,23 @@ public:
         return (HighPart(index) << 32) | low_[index];
     }
 
+    // Index of the first element greater than value, or Size().
+    std::size_t UpperBound(std::uint64_t value) const
+    {
+        std::size_t first = 0;
+        std::size_t count = Size();
+        while (count > 0) {
+            const std::size_t half = count / 2;
+            if ((*this)[first + half] <= value) {
+                first += half + 1;
+                count -= half + 1;
+            } else {
+                count = half;
+            }
+        }
+        return first;
+    }
+
 private:
     std::uint64_t HighPart(std::size_t index) const
     {

@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <string>
+#include <deque>
 #include <string_view>
-#include <vector>
 
 namespace vektrano {
 
@@ -20,7 +20,9 @@ struct Variablen
 {
     std::string FileText;
     LineTable Lines;
-    std::vector<EntityRecord> Entities{EntityRecord{}};
+    // A deque grows without moving what it holds, so a table of a million
+    // entities never stands in memory twice while it grows.
+    std::deque<EntityRecord> Entities{EntityRecord{}};
 
     std::size_t LineIndex = 0;
     std::size_t EndIndex = 0;

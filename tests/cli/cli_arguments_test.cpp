@@ -1,4 +1,5 @@
 #include "cli/cli_arguments.h"
+#include "run/script_path.h"
 #include "cli/cli_output.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ TEST(ApplyOptions, LeavesTheWindowDefaultsWhereNoOptionWasGiven)
     EXPECT_EQ(window.ReadCheckBox(CheckBox::Chk_Polyline), 0);
 }
 
-TEST(DerivedScriptPath, DropsThreeCharactersWhateverTheyAre)
+TEST(ScriptPathFor, DropsThreeCharactersWhateverTheyAre)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"/data/plan.dxf", "/data/plan.scr"},
@@ -110,7 +111,7 @@ TEST(DerivedScriptPath, DropsThreeCharactersWhateverTheyAre)
     };
     for (const auto& [dxf, scr] : cases) {
         SCOPED_TRACE(dxf);
-        EXPECT_EQ(DerivedScriptPath(dxf), scr);
+        EXPECT_EQ(ScriptPathFor(dxf), scr);
     }
 }
 

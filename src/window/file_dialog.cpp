@@ -1,0 +1,51 @@
+#include "file_dialog.h"
+
+#include "run/script_path.h"
+
+#include <QFileDialog>
+
+namespace vektrano {
+
+QtFileDialog::QtFileDialog(QWidget* parent)
+    : parent_(parent)
+{}
+
+QtFileDialog::~QtFileDialog() = default;
+
+bool QtFileDialog::ShowOpen()
+{
+    if (!dialog_) {
+        dialog_ = std::make_unique<QFileDialog>(parent_);
+        // Open mode for both buttons, as the form has it; AnyFile still accepts a
+        // script name that does not exist yet.
+        dialog_->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog_->setFileMode(QFileDialog::AnyFile);
+    }
+    dialog_->setNameFilters(QtNameFilters(filter_));
+    dialog_->setDefaultSuffix(defaultExt_);
+    if (!fileName_.isEmpty())
+        dialog_->selectFile(fileName_);
+    if (dialog_->exec() != QDialog::Accepted)
+        return false;
+    const QStringList chosen = dialog_->selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return false;
+    fileName_ = chosen.front();
+    return true;
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    QStringList filters;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters.append(parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')'));
+    return filters;
+}
+
+QString ScriptPathFor(const QString& fileName)
+{
+    return QString::fromStdString(vektrano::ScriptPathFor(fileName.toStdString()));
+}
+
+} // namespace vektrano

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "file_dialog.h"
+#include "run/window_operations.h"
+#include "state/variablen.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace Ui {
+class Form1;
+}
+
+namespace vektrano {
+
+// Form1, the program's only window (spec Part 3.1), designed in form1.ui. It holds
+// the controls and implements the window operations the run uses; the run itself
+// and the shared state belong to the engine.
+//
+// No Q_OBJECT: moc reads the headers included here and stops with a parse error at
+// the umlaut in Field::Txt_Linienstärke (Qt 6.4), and the window declares no
+// signals or slots that would need it.
+class MainWindow final : public QMainWindow, public WindowOperations
+{
+public:
+    using MessageBoxShow =
+        std::function<void(const QString& text, const QString& title, Icon icon)>;
+
+    explicit MainWindow(Variablen& state, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Fills Txt_DXF with a path given on the command line and Txt_SCR by the rule
+    // of the DXF browse button.
+    void OpenInitialPath(const QString& dxfPath);
+
+    // The log exactly as the run wrote it, CR LF included; Text1 shows it with
+    // plain line breaks.
+    const std::string& LogText() const { return log_; }
+    bool RunInProgress() const { return running_; }
+
+    // Seams for the tests: the file dialog, the message box, and a hook called on
+    // every Yield before the window's events are processed.
+    void SetFileDialog(std::unique_ptr<FileDialog> dialog) { fileDialog_ = std::move(dialog); }
+    void SetMessageBox(MessageBoxShow show) { showMessage_ = std::move(show); }
+    void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
+
+    std::string ReadField(Field field) const override;
+    int ReadCheckBox(CheckBox box) const override;
+    void WriteField(Field field, std::string_view text) override;
+    void SetLog(std::string_view text) override;
+    void AppendLog(std::string_view text) override;
+    void SetProgress(float value) override;
+    void SetBusyCursor(bool on) override;
+    void MessageBox(std::string_view text, std::string_view title, Icon icon) override;
+    bool Yield() override;
+    char DecimalSeparator() const override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The handlers of Part 3.1, by their spec names. Plain members wired with the
+    // pointer-to-member connect: moc cuts a slot name at its first non-ASCII byte.
+    void Form_Load();
+    void Btn_DXF_Click();
+    void Btn_SCR_Click();
+    void Btn_Start_Click();
+    void Chk_Auto_Offset_Click();
+    void Menue_Version_Click();
+    // KeyAscii as the form's key event has it: the character typed, which the
+    // handler may replace before it reaches the field.
+    void Txt_Linienstärke_KeyPress(char16_t& keyAscii);
+
+    QLineEdit* LineEditOf(Field field) const;
+    QCheckBox* CheckBoxOf(CheckBox box) const;
+    void ShowLog(std::string_view text);
+
+    std::unique_ptr<Ui::Form1> ui_;
+    Variablen& state_;
+    std::unique_ptr<FileDialog> fileDialog_;
+    MessageBoxShow showMessage_;
+    std::function<void()> yieldHook_;
+
+    std::string log_;
+    bool logEndsInCr_ = false;
+    bool busyCursor_ = false;
+    bool running_ = false;
+    bool closing_ = false;
+    int yieldsUntilClockCheck_ = 0;
+    QElapsedTimer sinceEvents_;
+};
+
+} // namespace vektrano

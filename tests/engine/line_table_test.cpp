@@ -1,0 +1,117 @@
+#include "engine_test_support.h"
+
+namespace vektrano::test {
+namespace {
+
+const std::string kCrlfTried = "0 Zeilen der DXF Datei gelesen.\r\n\r\n"
+                               "Importierte Zeilen mit CRLF = 0, versuche CR\r\n";
+
+std::string CrAttempt(std::size_t count)
+{
+    return "Gelesene Zeilen der DXF Datei: " + std::to_string(count) + "\r\n\r\n";
+}
+
+std::string LfAttempt(std::size_t count)
+{
+    return "Importierte Zeilen mit CR = 0, versuche LF\r\n"
+           "Gelesene Zeilen der DXF Datei: " +
+           std::to_string(count) + "\r\n\r\n";
+}
+
+struct CutCase
+{
+    const char* name;
+    std::string text;
+    std::string cutLog; // from the first count message to before "Konvertiere"
+};
+
+// A header-only drawing whose one-line-end kind is chosen by the case.
+std::string Plain(std::string_view lineEnd)
+{
+    return Dxf({"0", "SECTION", "2", "HEADER", "0", "ENDSEC", "0", "EOF"}, lineEnd);
+}
+
+TEST(LineTable, LogsEachLineEndKindAndItsFallbacks)
+{
+    const CutCase cases[] = {
+        {"CR LF", Plain("\r\n"), "8 Zeilen der DXF Datei gelesen.\r\n\r\n"},
+        {"CR", Plain("\r"), kCrlfTried + CrAttempt(8)},
+        {"LF", Plain("\n"), kCrlfTried + CrAttempt(0) + LfAttempt(8)},
+        // The first kind that cuts at all wins, however few times it occurs.
+        {"CR LF once, then LF", "0\r\nSECTION\n0\nEOF\n",
+         "1 Zeilen der DXF Datei gelesen.\r\n\r\n"},
+        {"CR and LF apart", "0\rSECTION\n0\nEOF\n", kCrlfTried + CrAttempt(1)},
+        {"LF CR is not CR LF", "0\n\rEOF", kCrlfTried + CrAttempt(1)},
+        {"no final line end", "0\nSECTION\n0\nEOF", kCrlfTried + CrAttempt(0) + LfAttempt(3)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Conversion run;
+        run.Run(c.text);
+        const std::string head = kHint + "Lade Datei " + run.dxf.string() + "...fertig\r\n\r\n";
+        EXPECT_EQ(run.Log().substr(0, head.size() + c.cutLog.size() + 22),
+                  head + c.cutLog + "Konvertiere Datei...fe");
+    }
+}
+
+TEST(LineTable, TextWithoutLineBreakEndsAsUnknownFormat)
+{
+    const std::string unknown =
+        kCrlfTried + CrAttempt(0) + LfAttempt(0) + "unbekanntes Format. BEENDE Konvertierung.\r\n";
+    for (const char* text : {"", "0 SECTION 0 EOF"}) {
+        SCOPED_TRACE(text);
+        Conversion run;
+        EXPECT_EQ(run.Run(text), RunOutcome::Stopped);
+        EXPECT_EQ(run.Log(),
+                  kHint + "Lade Datei " + run.dxf.string() + "...fertig\r\n\r\n" + unknown);
+        EXPECT_TRUE(fs::exists(run.scr));
+        EXPECT_EQ(run.Script(), "");
+        EXPECT_TRUE(run.window.Messages().empty());
+        EXPECT_FALSE(run.window.BusyCursor());
+    }
+}
+
+TEST(LineTable, ShiftPutsCodesAtOddPositionsAndKeepsBlanks)
+{
+    Conversion run;
+    run.Run("  0 \r\nSECTION  \r\n0\r\nEOF\r\n");
+    const LineTable& lines = run.state.Lines;
+    ASSERT_EQ(lines.Top(), 5u);
+    const char* expected[] = {"", "  0 ", "SECTION  ", "0", "EOF", ""};
+    for (std::size_t p = 0; p <= 5; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(lines[p], expected[p]);
+    }
+}
+
+TEST(LineTable, CrLfCutLeavesLoneCrAndLfInsideLines)
+{
+    Conversion run;
+    run.Run("0\r\nA\rB\nC\r\n0\r\nEOF");
+    const LineTable& lines = run.state.Lines;
+    ASSERT_EQ(lines.Top(), 4u);
+    EXPECT_EQ(lines[2], "A\rB\nC");
+    EXPECT_EQ(lines[4], "EOF");
+}
+
+TEST(LineTable, ShiftDrivesTheBarUpToHundredThenBackToZero)
+{
+    Conversion run;
+    std::vector<float> values;
+    run.window.onProgress = [&](float value) { values.push_back(value); };
+    run.Run(Plain("\r\n"));
+    // 0 at the start, the climb, 0 after the shift, 0 before the scan.
+    ASSERT_GE(values.size(), 4u);
+    EXPECT_EQ(values.front(), 0.0f);
+    const auto peak = std::find(values.begin(), values.end(), 100.0f);
+    ASSERT_NE(peak, values.end());
+    EXPECT_TRUE(std::is_sorted(values.begin() + 1, peak + 1));
+    EXPECT_GT(values[1], 0.0f);
+    EXPECT_LE(values[1], 100.0f / 9 + 1e-4f);
+    ASSERT_NE(peak + 1, values.end());
+    EXPECT_EQ(*(peak + 1), 0.0f);
+    EXPECT_EQ(values.back(), 0.0f); // no entity: the output pass sets nothing
+}
+
+} // namespace
+} // namespace vektrano::test
