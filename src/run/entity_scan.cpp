@@ -50,6 +50,10 @@ ScanOutcome ScanEntities(Variablen& state, WindowOperations& window)
     const LineTable& lines = state.Lines;
     const std::size_t top = lines.Top();
     EndSearch endSearch(lines);
+    // Whether the code line before the current value line is "0": the scan has
+    // trimmed that line one step earlier, so it is remembered, not looked up again.
+    bool codeIsZero = state.LineIndex % 2 == 0 && state.LineIndex > 0 &&
+                      state.LineIndex - 1 <= top && TrimSpaces(lines[state.LineIndex - 1]) == "0";
     for (;; ++state.LineIndex) {
         if (state.LineIndex > top)
             return ScanOutcome::ReachedTop;
@@ -57,7 +61,9 @@ ScanOutcome ScanEntities(Variablen& state, WindowOperations& window)
         if (current == "EOF")
             return ScanOutcome::ReachedEof;
         state.CurrentLine = current;
-        if (state.LineIndex % 2 == 0) {
+        if (state.LineIndex % 2 == 1) {
+            codeIsZero = current == "0";
+        } else {
             const EntityName name = EntityNameOf(current);
             state.IsEntity = name != EntityName::None;
             state.EndFound = false;
@@ -70,8 +76,7 @@ ScanOutcome ScanEntities(Variablen& state, WindowOperations& window)
                 last.StartLine = state.LineIndex;
                 last.EndLine = state.EndIndex;
                 state.Entities.emplace_back();
-            } else if (TrimSpaces(lines[state.LineIndex - 1]) == "0" &&
-                       !ReadDxfNumber(current)) {
+            } else if (codeIsZero && !ReadDxfNumber(current)) {
                 state.UnknownList.Count(current);
             }
         }
