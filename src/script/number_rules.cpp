@@ -76,6 +76,20 @@ std::optional<double> ReadDxfNumber(std::string_view text)
     std::size_t end = text.find_last_not_of(' ') + 1;
     std::string_view t = text.substr(begin, end - begin);
 
+    // Nearly every value line is a plain number that from_chars takes whole. Every
+    // text it takes whole and that starts with a digit, a point or a minus before
+    // one of them is also a number by the rules below, with the value the long way
+    // would give (it ends in this same call); "inf", "nan", "+", "," and anything
+    // out of range take the long way.
+    const auto startsNumber = [](char c) { return IsDigit(c) || c == '.'; };
+    if (startsNumber(t[0]) || (t[0] == '-' && t.size() > 1 && startsNumber(t[1]))) {
+        double value = 0;
+        const auto result =
+            std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::general);
+        if (result.ec == std::errc() && result.ptr == t.data() + t.size())
+            return value;
+    }
+
     std::size_t i = 0;
     bool negative = false;
     if (t[i] == '+' || t[i] == '-') {

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <limits>
+#include <optional>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -267,6 +269,38 @@ TEST(Cp1252ToUtf8, ConvertsEveryNameWithAHighByte)
         SCOPED_TRACE(std::string(c.utf8));
         EXPECT_EQ(Cp1252ToUtf8(c.bytes), c.utf8);
     }
+}
+
+} // namespace
+} // namespace vektrano
+
+namespace vektrano {
+namespace {
+
+// Texts that from_chars takes whole but the DXF rules refuse, or that only the
+// long way reads right, next to plain numbers the short way must read exactly.
+TEST(ReadDxfNumberFastPath, RefusesWhatOnlyFromCharsWouldTake)
+{
+    struct Case
+    {
+        const char* text;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {"-inf", std::nullopt},   {"infinity", std::nullopt}, {"-nan", std::nullopt},
+        {"NAN", std::nullopt},    {"-e5", std::nullopt},      {"-.", std::nullopt},
+        {"1e5x", std::nullopt},   {".5", 0.5},                {"-.5", -0.5},
+        {"1.e5", 1e5},            {" -12.25 ", -12.25},       {"0.1", 0.1},
+        {"1e308", 1e308},         {"2e308", std::numeric_limits<double>::infinity()},
+        {"-1,25", -1.25},         {"+7", 7.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadDxfNumber(c.text), c.value);
+    }
+    const auto negativeZero = ReadDxfNumber("-0.0");
+    ASSERT_TRUE(negativeZero);
+    EXPECT_TRUE(std::signbit(*negativeZero));
 }
 
 } // namespace
