@@ -59,9 +59,11 @@ void LineTable::Cut(std::string_view text, std::string_view separator)
     // of a table of millions of entries would raise the peak memory for a moment.
     // The separator's last byte occurs at least as often as the separator, and a
     // plain count of one byte runs many times faster than the search.
-    starts_.Reserve(CountByte(text, separator.back()) + 1);
+    starts_.Reserve(CountByte(text, separator.back()) + 2);
     starts_.PushBack(0);
     ForEachSeparator(text, separator, [&](std::uint64_t start) { starts_.PushBack(start); });
+    pieces_ = starts_.Size();
+    starts_.PushBack(text.size() + separator.size());
 }
 
 } // namespace vektrano

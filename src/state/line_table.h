@@ -21,14 +21,14 @@ public:
     void Cut(std::string_view text, std::string_view separator);
 
     // Number of separators found by the last Cut (the unshifted top).
-    std::size_t SeparatorCount() const { return starts_.Empty() ? 0 : starts_.Size() - 1; }
-    std::size_t PieceCount() const { return starts_.Size(); }
+    std::size_t SeparatorCount() const { return pieces_ == 0 ? 0 : pieces_ - 1; }
+    std::size_t PieceCount() const { return pieces_; }
 
     void Shift() { shifted_ = true; }
     bool Shifted() const { return shifted_; }
 
     // Highest valid position. Only meaningful once at least one piece exists.
-    std::size_t Top() const { return shifted_ ? starts_.Size() : starts_.Size() - 1; }
+    std::size_t Top() const { return shifted_ ? pieces_ : pieces_ - 1; }
 
     std::string_view operator[](std::size_t position) const
     {
@@ -44,6 +44,7 @@ public:
     {
         text_ = {};
         starts_.Clear();
+        pieces_ = 0;
         shifted_ = false;
     }
 
@@ -51,15 +52,18 @@ private:
     std::string_view Piece(std::size_t index) const
     {
         const std::size_t begin = starts_[index];
-        const std::size_t end =
-            index + 1 < starts_.Size() ? starts_[index + 1] - separatorLength_ : text_.size();
+        const std::size_t end = starts_[index + 1] - separatorLength_;
         // The starts come from cutting text_, so they need no range check.
         return {text_.data() + begin, end - begin};
     }
 
     std::string_view text_;
     std::size_t separatorLength_ = 0;
+    // Where each piece starts, and after the last one where a next piece would
+    // start if a separator followed: every piece then ends one separator before
+    // the next start, without a test for the last piece on every look-up.
     MonotoneTable starts_;
+    std::size_t pieces_ = 0;
     bool shifted_ = false;
 };
 
