@@ -1,0 +1,122 @@
+#include "cli_arguments.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
+namespace vektrano {
+
+namespace {
+
+// Thrown from a flag's callback, which CLI11 runs before it checks the required
+// DXF argument, so "--help" and "--version" work on their own.
+struct HelpRequested
+{
+};
+struct VersionRequested
+{
+};
+
+} // namespace
+
+ParsedArguments ParseArguments(int argc, const char* const argv[])
+{
+    ParsedArguments result;
+    CliOptions& o = result.options;
+
+    CLI::App app;
+    app.set_help_flag();
+    app.add_flag_callback("-h,--help", [] { throw HelpRequested{}; });
+    app.add_flag_callback("--version", [] { throw VersionRequested{}; });
+
+    app.add_option("DXF", o.dxf)->required();
+    std::optional<std::string> scr;
+    app.add_option("SCR", scr);
+    // A repeated option takes its last value, as most command-line tools do.
+    auto text = [&app](const char* name, std::optional<std::string>& target) {
+        app.add_option(name, target)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    };
+    text("--layer", o.layer);
+    text("--width", o.width);
+    text("--offset-x", o.offsetX);
+    text("--offset-y", o.offsetY);
+    text("--log", o.logFile);
+    app.add_flag("--auto-offset", o.autoOffset);
+    app.add_flag("--no-line", o.noLine);
+    app.add_flag("--no-arc", o.noArc);
+    app.add_flag("--no-circle", o.noCircle);
+    app.add_flag("--no-polyline", o.noPolyline);
+    app.add_flag("-q,--quiet", o.quiet);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const HelpRequested&) {
+        result.action = ParsedArguments::Action::Help;
+        return result;
+    } catch (const VersionRequested&) {
+        result.action = ParsedArguments::Action::Version;
+        return result;
+    } catch (const CLI::ParseError& error) {
+        result.error = error.what();
+        return result;
+    }
+
+    // An empty path would make the run return without a word; say so instead.
+    if (o.dxf.empty()) {
+        result.error = "DXF is empty";
+        return result;
+    }
+    if (scr && scr->empty()) {
+        result.error = "SCR is empty";
+        return result;
+    }
+    o.scr = scr ? *scr : DerivedScriptPath(o.dxf);
+    // What the window's key filter does to every typed comma.
+    if (o.width)
+        std::replace(o.width->begin(), o.width->end(), ',', '.');
+    result.action = ParsedArguments::Action::Run;
+    return result;
+}
+
+std::string DerivedScriptPath(std::string_view dxfPath)
+{
+    std::size_t end = dxfPath.size();
+    auto continuation = [&dxfPath](std::size_t i) {
+        return (static_cast<unsigned char>(dxfPath[i]) & 0xC0) == 0x80;
+    };
+    for (int dropped = 0; dropped < 3 && end > 0; ++dropped) {
+        --end;
+        std::size_t start = end;
+        while (start > 0 && end - start < 3 && continuation(start))
+            --start;
+        // Only a lead byte makes the bytes one character; a stray byte counts alone.
+        if (static_cast<unsigned char>(dxfPath[start]) >= 0xC0)
+            end = start;
+    }
+    return std::string(dxfPath.substr(0, end)) + "scr";
+}
+
+void ApplyOptions(const CliOptions& options, MemoryWindow& window)
+{
+    window.SetField(Field::Txt_DXF, options.dxf);
+    window.SetField(Field::Txt_SCR, options.scr);
+    auto set = [&window](Field field, const std::optional<std::string>& text) {
+        if (text)
+            window.SetField(field, *text);
+    };
+    set(Field::Txt_Layer, options.layer);
+    set(Field::Txt_Linienstärke, options.width);
+    set(Field::Txt_Offset_X, options.offsetX);
+    set(Field::Txt_Offset_Y, options.offsetY);
+    if (options.autoOffset)
+        window.SetCheckBox(CheckBox::Chk_Auto_Offset, 1);
+    if (options.noLine)
+        window.SetCheckBox(CheckBox::Chk_Line, 0);
+    if (options.noArc)
+        window.SetCheckBox(CheckBox::Chk_Arc, 0);
+    if (options.noCircle)
+        window.SetCheckBox(CheckBox::Chk_Circle, 0);
+    if (options.noPolyline)
+        window.SetCheckBox(CheckBox::Chk_Polyline, 0);
+}
+
+} // namespace vektrano

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "memory_window.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vektrano {
+
+// What the command line asks for. A field left unset keeps the window's default,
+// so the defaults live in one place: the in-memory window.
+struct CliOptions
+{
+    std::string dxf;
+    std::string scr; // already derived from dxf when not given
+    std::optional<std::string> layer;
+    std::optional<std::string> width; // commas already turned into full stops
+    std::optional<std::string> offsetX;
+    std::optional<std::string> offsetY;
+    bool autoOffset = false;
+    bool noLine = false;
+    bool noArc = false;
+    bool noCircle = false;
+    bool noPolyline = false;
+    std::optional<std::string> logFile;
+    bool quiet = false;
+};
+
+struct ParsedArguments
+{
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::UsageError;
+    CliOptions options;
+    std::string error; // one line saying what was wrong, for UsageError
+};
+
+ParsedArguments ParseArguments(int argc, const char* const argv[]);
+
+// The DXF browse button's rule: drop the last three characters, whatever they are,
+// and append "scr". Characters, not bytes, so a name ending in umlauts stays UTF-8.
+std::string DerivedScriptPath(std::string_view dxfPath);
+
+void ApplyOptions(const CliOptions& options, MemoryWindow& window);
+
+} // namespace vektrano

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "cli_arguments.h"
+#include "memory_window.h"
+#include "run/conversion_run.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vektrano {
+
+// The log as a terminal wants it: each CR LF pair becomes LF; a lone CR or LF
+// stays, since the log holds exactly what the run wrote.
+std::string LogForStdout(std::string_view log);
+
+// The "Offset X: " and "Offset Y: " lines, from the fields after the run.
+std::string OffsetLines(const MemoryWindow& window);
+
+// How a message box reads on standard error.
+std::string MessageLine(const MemoryWindow::Message& message);
+
+// 0 when the run reached its end, 1 for every early end.
+int ExitCode(RunOutcome outcome);
+
+// Writes the log byte for byte; returns an error text for standard error, or an
+// empty text when it worked.
+std::string WriteLogFile(const std::string& path, std::string_view log);
+
+// Progress as a whole percent on a terminal line of its own, rewritten in place.
+// Does nothing at all when the stream is not a terminal, so redirected standard
+// error stays free of control characters.
+class TerminalProgress
+{
+public:
+    explicit TerminalProgress(std::FILE* stream);
+    ~TerminalProgress() { Clear(); }
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
+
+    void Show(float value);
+    // Removes the progress line, so a message or the log starts on a clean line.
+    void Clear();
+
+private:
+    std::FILE* stream_;
+    bool terminal_;
+    bool shown_ = false;
+    int lastWhole_ = -1;
+};
+
+// Everything after the run: the log on standard output (unless quiet), the offset
+// lines, the log file. Returns the exit status.
+int FinishRun(const CliOptions& options, const MemoryWindow& window, RunOutcome outcome);
+
+} // namespace vektrano

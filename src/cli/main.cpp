@@ -1,0 +1,40 @@
+#include "cli/help_text.h"
+#include "cli_arguments.h"
+#include "cli_output.h"
+#include "run/version.h"
+
+#include <cstdio>
+
+using namespace vektrano;
+
+int main(int argc, char* argv[])
+{
+    const ParsedArguments parsed = ParseArguments(argc, argv);
+    switch (parsed.action) {
+    case ParsedArguments::Action::Help:
+        std::fwrite(kHelpText.data(), 1, kHelpText.size(), stdout);
+        return 0;
+    case ParsedArguments::Action::Version:
+        std::puts(WindowTitle("Vektrano Converter").c_str());
+        return 0;
+    case ParsedArguments::Action::UsageError:
+        std::fprintf(stderr, "vektrano-cli: %s\n%.*s\nTry 'vektrano-cli --help' for more.\n",
+                     parsed.error.c_str(), static_cast<int>(kUsageLine.size()), kUsageLine.data());
+        return 2;
+    case ParsedArguments::Action::Run:
+        break;
+    }
+
+    MemoryWindow window;
+    ApplyOptions(parsed.options, window);
+    TerminalProgress progress(stderr);
+    window.onProgress = [&progress](float value) { progress.Show(value); };
+    window.onMessage = [&progress](const MemoryWindow::Message& message) {
+        progress.Clear();
+        std::fputs(MessageLine(message).c_str(), stderr);
+    };
+    Variablen state;
+    const RunOutcome outcome = RunConversion(window, state);
+    progress.Clear();
+    return FinishRun(parsed.options, window, outcome);
+}
