@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace vektrano {
 
@@ -128,11 +129,26 @@ StopOr SlotNumber(const ConverterContext& context, const WorkSlot& slot, double&
     if (const auto* text = std::get_if<std::string>(&slot.value)) {
         const auto value = ReadDxfNumber(*text);
         if (!value || !std::isfinite(*value))
-            return InvalidNumberStop(context.state.Lines, slot.sourceLine);
+            return InvalidSlotStop(context.state.Lines, slot);
         number = *value;
         return std::nullopt;
     }
     number = 0;
+    return std::nullopt;
+}
+
+// A text slot where a coordinate is written is a radius carried over from a circle
+// that only the measuring pass saw, or from an earlier run: nothing has read it as
+// a number yet, and written verbatim it could put "inf" or a line break into the
+// script.
+StopOr CheckWritable(const ConverterContext& context,
+                     std::initializer_list<const WorkSlot*> slots)
+{
+    double unused = 0;
+    for (const WorkSlot* slot : slots)
+        if (slot->HoldsText())
+            if (auto stop = SlotNumber(context, *slot, unused))
+                return stop;
     return std::nullopt;
 }
 
@@ -217,10 +233,28 @@ CodeLineCache::Lines(const LineTable& lines, std::uint64_t first, std::uint64_t 
             codeLines_.data() + codeLines_.size()};
 }
 
-Stop InvalidNumberStop(const LineTable& lines, std::size_t position)
+namespace {
+
+Stop InvalidNumberText(std::size_t position, std::string_view text)
 {
     return ErrorStop("Ungültige Zahl in Zeile " + std::to_string(position) +
-                     " der DXF Datei: \"" + Cp1252ToUtf8(TrimSpaces(lines[position])) + "\"");
+                     " der DXF Datei: \"" + Cp1252ToUtf8(TrimSpaces(text)) + "\"");
+}
+
+} // namespace
+
+Stop InvalidNumberStop(const LineTable& lines, std::size_t position)
+{
+    return InvalidNumberText(position, lines[position]);
+}
+
+Stop InvalidSlotStop(const LineTable& lines, const WorkSlot& slot)
+{
+    if (const auto* text = std::get_if<std::string>(&slot.value))
+        return InvalidNumberText(slot.sourceLine, *text);
+    if (slot.sourceLine <= lines.Top())
+        return InvalidNumberStop(lines, slot.sourceLine);
+    return InvalidNumberText(slot.sourceLine, NumberText(slot));
 }
 
 StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
@@ -248,6 +282,8 @@ StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool Off
                 LowerMinimum(v.Y2, v.MinY);
                 return std::nullopt;
             }
+            if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
+                return stop;
             ++v.ConvLine;
             ScriptFile& script = context.script;
             script.Append("Wire ");
@@ -289,7 +325,7 @@ StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool O
                 return stop;
             const double top = centreY + radius;
             if (!std::isfinite(top))
-                return InvalidNumberStop(v.Lines, v.X2.sourceLine);
+                return InvalidSlotStop(v.Lines, v.X2);
             ++v.ConvCircle;
             ScriptFile& script = context.script;
             script.Append("Circle ");
@@ -332,7 +368,7 @@ StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool Offs
             const double startX = centreX + radius * std::cos(start);
             const double startY = centreY + radius * std::sin(start);
             if (!std::isfinite(startX) || !std::isfinite(startY))
-                return InvalidNumberStop(v.Lines, v.X2.sourceLine);
+                return InvalidSlotStop(v.Lines, v.X2);
             if (OffsetOnly) {
                 LowerMinimum(startX, v.MinX);
                 LowerMinimum(startY, v.MinY);
@@ -344,7 +380,7 @@ StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool Offs
             const double endX = centreX + radius * std::cos(end);
             const double endY = centreY + radius * std::sin(end);
             if (!std::isfinite(endX) || !std::isfinite(endY))
-                return InvalidNumberStop(v.Lines, v.X2.sourceLine);
+                return InvalidSlotStop(v.Lines, v.X2);
             ++v.ConvArc;
             ScriptFile& script = context.script;
             script.Append("wire ");
@@ -418,6 +454,8 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
                     ++v.ConvPolyline;
                     return std::nullopt;
                 }
+                if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
+                    return stop;
                 ScriptFile& script = context.script;
                 script.Append("Wire ");
                 script.Append(ReadWidth(context));

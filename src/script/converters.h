@@ -16,5 +16,9 @@ namespace vektrano {
 
 // The message for a value line that cannot be used as a number.
 Stop InvalidNumberStop(const LineTable& lines, std::size_t position);
+// The same message for a work slot's value. Slots carry over from earlier runs,
+// so the slot's line may lie beyond this file's table: a text slot names its own
+// text, any other slot the line only while the table reaches it.
+Stop InvalidSlotStop(const LineTable& lines, const WorkSlot& slot);
 
 } // namespace vektrano

@@ -1,0 +1,249 @@
+// The whole conversion run on arbitrary bytes. The input is
+//
+//   flags byte, then up to four field texts each ended by 0x1F
+//   (Txt_Offset_X, Txt_Offset_Y, Txt_Layer, Txt_Linienstärke), then the DXF bytes.
+//
+// A field whose 0x1F is missing keeps the form's default and the rest is the DXF,
+// so a plain DXF file behind one flags byte is a valid input. Every input runs
+// twice, with the automatic offset as the flags say and then the other way, on
+// one Variablen that lives as long as the process: the work slots carry their
+// values from input to input, as they do in the program.
+//
+// Flags: bit 0 automatic offset on the first run; bits 1-4 clear Chk_Line,
+// Chk_Arc, Chk_Circle, Chk_Polyline; bit 5 the window closes after as many
+// yields as the second byte says (the byte is then not part of the fields);
+// bit 6 the locale's separator is ",".
+
+#include "cli/memory_window.h"
+#include "run/conversion_run.h"
+#include "state/variablen.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+using namespace vektrano;
+
+[[noreturn]] void Broken(const char* what, std::string_view detail)
+{
+    std::fprintf(stderr, "invariant broken: %s\n---\n%.*s\n---\n", what,
+                 static_cast<int>(std::min<std::size_t>(detail.size(), 4000)), detail.data());
+    std::abort();
+}
+
+void Expect(bool condition, const char* what, std::string_view detail)
+{
+    if (!condition)
+        Broken(what, detail);
+}
+
+const std::string& WorkFolder()
+{
+    static const std::string folder = [] {
+        std::string pattern = "/tmp/vektrano-fuzz-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            Broken("mkdtemp", std::strerror(errno));
+        return pattern;
+    }();
+    return folder;
+}
+
+void WriteWhole(const std::string& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        Broken("cannot create the DXF file", path);
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n <= 0)
+            Broken("cannot write the DXF file", path);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return text;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    return text;
+}
+
+std::size_t CountLinesStartingWith(std::string_view script, std::string_view prefix)
+{
+    std::size_t count = 0;
+    for (std::size_t begin = 0; begin < script.size();) {
+        const std::size_t end = script.find("\r\n", begin);
+        if (script.substr(begin, prefix.size()) == prefix)
+            ++count;
+        if (end == std::string_view::npos)
+            break;
+        begin = end + 2;
+    }
+    return count;
+}
+
+void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& state)
+{
+    std::string lower(script);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    Expect(lower.find("inf") == std::string::npos, "script holds inf", script);
+    Expect(lower.find("nan") == std::string::npos, "script holds nan", script);
+    // Every line ends with CR LF, and nothing else brings a CR or LF in.
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        if (script[i] == '\r')
+            Expect(i + 1 < script.size() && script[i + 1] == '\n', "lone CR in script", script);
+        if (script[i] == '\n')
+            Expect(i > 0 && script[i - 1] == '\r', "lone LF in script", script);
+    }
+    Expect(script.empty() || script.ends_with("\r\n"), "script ends inside a line", script);
+    if (!script.empty())
+        Expect(script.starts_with("# Trazor generated script file.\r\nGrid mm 0.1;\r\n"
+                                  "Set Wire_Bend 2;\r\nLayer "),
+               "script does not begin with the header", script);
+    if (outcome == RunOutcome::Completed) {
+        Expect(CountLinesStartingWith(script, "Circle ") == static_cast<std::size_t>(state.ConvCircle),
+               "circle lines and ConvCircle differ", script);
+        Expect(CountLinesStartingWith(script, "wire ") == static_cast<std::size_t>(state.ConvArc),
+               "arc lines and ConvArc differ", script);
+        Expect(CountLinesStartingWith(script, "Wire ") >= static_cast<std::size_t>(state.ConvLine),
+               "fewer Wire lines than ConvLine", script);
+    }
+}
+
+void CheckLog(const MemoryWindow& window, RunOutcome outcome, bool mayCancel)
+{
+    const std::string& log = window.Log();
+    Expect(!window.BusyCursor(), "cursor left busy", log);
+    switch (outcome) {
+    case RunOutcome::NotStarted: Broken("run did not start with both paths filled", log);
+    case RunOutcome::Completed: {
+        Expect(window.Messages().empty(), "message box in a completed run", log);
+        const std::size_t statistics = log.rfind("Anzahl Linien: ");
+        Expect(statistics != std::string::npos, "completed run without statistics", log);
+        const std::string_view tail = std::string_view(log).substr(statistics);
+        Expect(std::count(tail.begin(), tail.end(), '\n') == 4 && tail.ends_with("\r\n") &&
+                   tail.find("\r\nAnzahl Kreise: ") != std::string_view::npos &&
+                   tail.find("\r\nAnzahl Halbkreise: ") != std::string_view::npos &&
+                   tail.find("\r\nAnzahl Polyline: ") != std::string_view::npos,
+               "log does not end with the four statistics lines", log);
+        break;
+    }
+    case RunOutcome::Stopped:
+        if (window.Messages().empty()) {
+            Expect(log.ends_with("unbekanntes Format. BEENDE Konvertierung.\r\n"),
+                   "stopped without a message or the unknown-format line", log);
+        } else {
+            Expect(window.Messages().size() == 1, "more than one message box", log);
+            const auto& message = window.Messages().front();
+            Expect(message.icon == Icon::Critical, "stop without the critical icon", log);
+            std::string_view before = log; // the stop text may quote anything from the DXF
+            if (message.title == "Fehler") {
+                Expect(log.ends_with("\r\n" + message.text + "\r\n"),
+                       "stop text is not the log's last line", log);
+                before.remove_suffix(message.text.size() + 2);
+            }
+            Expect(before.find("Anzahl Linien: ") == std::string::npos,
+                   "statistics after a stop", log);
+            if (message.title != "Fehler")
+                Expect(message.title == "Ende nicht gefunden" &&
+                           message.text == "Ende nicht gefunden Abbruch",
+                       "unexpected message box", message.title + ": " + message.text);
+        }
+        break;
+    case RunOutcome::Cancelled: Expect(mayCancel, "cancelled without the window closing", log); break;
+    }
+}
+
+// The line width goes into the script verbatim; letters are kept out of it so that
+// an "inf" in the script can only have come from a number.
+std::string WidthWithoutLetters(std::string text)
+{
+    for (char& c : text)
+        if (std::isalpha(static_cast<unsigned char>(c)) || c == '\r' || c == '\n')
+            c = '#';
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Variablen state; // one for the process, like the program's
+    if (size == 0)
+        return 0;
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    const unsigned flags = static_cast<unsigned char>(input[0]);
+    input.remove_prefix(1);
+    const bool closes = flags & 0x20;
+    std::size_t yieldsBeforeClose = 0;
+    if (closes && !input.empty()) {
+        yieldsBeforeClose = static_cast<unsigned char>(input[0]);
+        input.remove_prefix(1);
+    }
+
+    // Field texts and boxes as the input sets them; the paths are the work folder's.
+    const std::string dxfPath = WorkFolder() + "/plan.dxf";
+    const std::string scrPath = WorkFolder() + "/plan.scr";
+    std::string fieldTexts[4] = {"", "", "20", "0.01"};
+    const Field fields[] = {Field::Txt_Offset_X, Field::Txt_Offset_Y, Field::Txt_Layer,
+                            Field::Txt_Linienstärke};
+    for (std::string& text : fieldTexts) {
+        const std::size_t end = input.find('\x1f');
+        if (end == std::string_view::npos)
+            break;
+        text = input.substr(0, end);
+        input.remove_prefix(end + 1);
+    }
+    fieldTexts[3] = WidthWithoutLetters(fieldTexts[3]);
+    WriteWhole(dxfPath, input);
+
+    for (int run = 0; run < 2; ++run) {
+        // A fresh window per run keeps each run's messages apart; the offset fields
+        // carry over, as the automatic offset leaves them in the form.
+        MemoryWindow window;
+        for (int i = 0; i < 4; ++i)
+            window.SetField(fields[i], fieldTexts[i]);
+        window.SetField(Field::Txt_DXF, dxfPath);
+        window.SetField(Field::Txt_SCR, scrPath);
+        const CheckBox boxes[] = {CheckBox::Chk_Line, CheckBox::Chk_Arc, CheckBox::Chk_Circle,
+                                  CheckBox::Chk_Polyline};
+        for (int i = 0; i < 4; ++i)
+            window.SetCheckBox(boxes[i], flags & (2u << i) ? 0 : 1);
+        const bool autoOffset = (flags & 1) != (run == 1);
+        window.SetCheckBox(CheckBox::Chk_Auto_Offset, autoOffset ? 1 : 0);
+        if (flags & 0x40)
+            window.decimalSeparator = ',';
+        std::size_t yields = 0;
+        window.onYield = [&] { return !closes || ++yields <= yieldsBeforeClose; };
+        window.onProgress = [](float value) {
+            if (!(value >= 0 && value <= 100))
+                Broken("progress outside 0..100", std::to_string(value));
+        };
+
+        const RunOutcome outcome = RunConversion(window, state);
+        CheckLog(window, outcome, closes);
+        CheckScript(ReadWhole(scrPath), outcome, state);
+        Expect(ReadWhole(dxfPath) == input, "the DXF file changed", input);
+        fieldTexts[0] = window.ReadField(Field::Txt_Offset_X);
+        fieldTexts[1] = window.ReadField(Field::Txt_Offset_Y);
+    }
+    return 0;
+}
