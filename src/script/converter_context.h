@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "script_file.h"
+#include "state/monotone_table.h"
 #include "state/variablen.h"
 #include "stop.h"
 

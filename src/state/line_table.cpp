@@ -64,6 +64,7 @@ void LineTable::Cut(std::string_view text, std::string_view separator)
     ForEachSeparator(text, separator, [&](std::uint64_t start) { starts_.PushBack(start); });
     pieces_ = starts_.Size();
     starts_.PushBack(text.size() + separator.size());
+    starts_.Finish();
 }
 
 } // namespace vektrano

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monotone_table.h"
+#include "line_starts.h"
 
 #include <cstddef>
 #include <string_view>
@@ -62,7 +62,7 @@ private:
     // Where each piece starts, and after the last one where a next piece would
     // start if a separator followed: every piece then ends one separator before
     // the next start, without a test for the last piece on every look-up.
-    MonotoneTable starts_;
+    LineStarts starts_;
     std::size_t pieces_ = 0;
     bool shifted_ = false;
 };

@@ -3,6 +3,7 @@
 #include "run/line_loading.h"
 #include "script/cp1252.h"
 #include "script/number_rules.h"
+#include "state/line_starts.h"
 #include "state/line_table.h"
 #include "state/monotone_table.h"
 #include "state/unknown_tally.h"
@@ -104,6 +105,41 @@ TEST(MonotoneTable, KeepsValuesBeyondFourGiB)
     for (std::size_t i = 0; i < std::size(values); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(table[i], values[i]);
+    }
+}
+
+// The compact line starts: blocks whose lines are short keep 16-bit distances,
+// a block with a line of 64 KiB or more keeps whole starts, and both must give
+// back every start, beyond 4 GiB too, whatever the block's length.
+TEST(LineStarts, GiveBackEveryStartInShortAndLongBlocks)
+{
+    constexpr std::uint64_t k4G = std::uint64_t{1} << 32;
+    struct Case
+    {
+        const char* name;
+        std::size_t count;
+        std::uint64_t (*start)(std::size_t);
+    };
+    const Case cases[] = {
+        {"short lines", 1000, [](std::size_t i) -> std::uint64_t { return i * 7; }},
+        {"one long line per block", 1000,
+         [](std::size_t i) -> std::uint64_t { return i * 7 + (i / 64) * 70'000 + (i % 64 == 63) * 65'536; }},
+        {"block spanning exactly 64 KiB - 1", 128,
+         [](std::size_t i) -> std::uint64_t { return i < 64 ? i * (0xFFFF / 63) : 0x10000 + i; }},
+        {"beyond 4 GiB", 300,
+         [](std::size_t i) -> std::uint64_t { return k4G - 640 + i * 5 + (i > 200 ? 3 * k4G : 0); }},
+        {"a partly filled last block", 70, [](std::size_t i) -> std::uint64_t { return i * i; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LineStarts starts;
+        starts.Reserve(c.count);
+        for (std::size_t i = 0; i < c.count; ++i)
+            starts.PushBack(c.start(i));
+        starts.Finish();
+        ASSERT_EQ(starts.Size(), c.count);
+        for (std::size_t i = 0; i < c.count; ++i)
+            ASSERT_EQ(starts[i], c.start(i)) << "index " << i;
     }
 }
 
