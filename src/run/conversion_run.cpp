@@ -90,23 +90,25 @@ StopOr OutputPass(ConverterContext& context, WindowOperations& window)
     return std::nullopt;
 }
 
-std::string UnknownRows(const UnknownTally& tally)
+// The rows go to the log in pieces of about a megabyte: a hostile drawing's tally
+// of millions of names must not stand in memory once more as one text.
+void AppendUnknownRows(const UnknownTally& tally, RunLog& log)
 {
-    // Sized ahead (a row is its name and a short frame) so that a tally of
-    // millions of names is not copied over and over while the text grows.
-    std::size_t size = 0;
-    for (const auto& row : tally.Rows())
-        size += row.name.size() + 48;
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     std::string rows;
-    rows.reserve(size);
+    rows.reserve(kPiece + 256);
     for (const auto& row : tally.Rows()) {
         rows += "Unbekannte Befehle: \t";
         rows += std::to_string(row.count);
         rows += "x\t";
-        rows += Cp1252ToUtf8(row.name);
+        AppendCp1252AsUtf8(rows, row.name);
         rows += CRLF;
+        if (rows.size() >= kPiece) {
+            log.Append(rows);
+            rows.clear();
+        }
     }
-    return rows;
+    log.Append(rows);
 }
 
 std::string Statistics(const Variablen& s)
@@ -221,7 +223,8 @@ RunOutcome Run::Execute()
     if (!script_.Close())
         return WriteFailed(scrPath);
 
-    std::string report = UnknownRows(state_.UnknownList);
+    AppendUnknownRows(state_.UnknownList, log_);
+    std::string report;
     if (!reachedEof)
         report += "Warnung: keine EOF Zeile gefunden, Datei bis zum Ende gelesen.\r\n";
     report += std::string(66, '=') + "\r\n\r\n";

@@ -47,17 +47,24 @@ char ByteOf(char32_t cp)
 
 } // namespace
 
-std::string Cp1252ToUtf8(std::string_view bytes)
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes)
 {
     // DXF names are nearly always ASCII, which UTF-8 keeps byte for byte; the
     // report converts every tallied name, millions on a hostile drawing.
     if (std::all_of(bytes.begin(), bytes.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return std::string(bytes);
-    std::string out;
-    out.reserve(bytes.size());
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        out.append(bytes);
+        return;
+    }
     for (unsigned char byte : bytes)
         AppendUtf8(out, CodePointOf(byte));
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    AppendCp1252AsUtf8(out, bytes);
     return out;
 }
 

@@ -1,20 +1,51 @@
 #include "unknown_tally.h"
 
 #include <functional>
+#include <limits>
+#include <new>
 
 namespace vektrano {
 
 void UnknownTally::Count(std::string_view name)
 {
+    // The low half of the hash places the slot and is kept in it, so growing the
+    // index never has to hash a name again.
+    const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(name));
+    if (!slots_.empty())
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    if (waitingCount_ == kAhead) {
+        const Waiting& oldest = waiting_[waitingFirst_];
+        Insert(oldest.name, oldest.hash);
+        waitingFirst_ = (waitingFirst_ + 1) % kAhead;
+        --waitingCount_;
+    }
+    Waiting& next = waiting_[(waitingFirst_ + waitingCount_) % kAhead];
+    next.name.assign(name);
+    next.hash = hash;
+    ++waitingCount_;
+}
+
+void UnknownTally::Settle() const
+{
+    for (; waitingCount_ > 0; --waitingCount_) {
+        const Waiting& oldest = waiting_[waitingFirst_];
+        Insert(oldest.name, oldest.hash);
+        waitingFirst_ = (waitingFirst_ + 1) % kAhead;
+    }
+}
+
+void UnknownTally::Insert(std::string_view name, std::uint32_t hash) const
+{
     if (rows_.size() * 2 >= slots_.size())
         Grow();
-    const std::size_t hash = std::hash<std::string_view>{}(name);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         Slot& slot = slots_[i];
         if (slot.row == 0) {
+            if (rows_.size() >= std::numeric_limits<std::uint32_t>::max())
+                throw std::bad_alloc();
             rows_.push_back({std::string(name), 1});
-            slot = {hash, rows_.size()};
+            slot = {hash, static_cast<std::uint32_t>(rows_.size())};
             return;
         }
         if (slot.hash == hash && rows_[slot.row - 1].name == name) {
@@ -24,7 +55,7 @@ void UnknownTally::Count(std::string_view name)
     }
 }
 
-void UnknownTally::Grow()
+void UnknownTally::Grow() const
 {
     std::vector<Slot> grown(slots_.empty() ? 64 : slots_.size() * 2);
     const std::size_t mask = grown.size() - 1;
@@ -41,12 +72,14 @@ void UnknownTally::Grow()
 
 void UnknownTally::Clear()
 {
+    waitingCount_ = 0;
     slots_ = {};
     rows_.clear();
 }
 
 std::string UnknownTally::EncodedText() const
 {
+    Settle();
     if (rows_.empty())
         return {};
     std::string text = "||";
