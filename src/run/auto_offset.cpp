@@ -27,15 +27,7 @@ StopOr FindOffset(ConverterContext& context, WindowOperations& window)
     ProgressSteps progress(window);
     for (std::size_t i = 0; i < n; ++i) {
         progress.Set(static_cast<double>(i) * 100 / static_cast<double>(n));
-        StopOr stop;
-        switch (state.Entities[i].Name) {
-        case EntityName::Line: stop = Convert_Line(context, i, true); break;
-        case EntityName::Arc: stop = Convert_Arc(context, i, true); break;
-        case EntityName::Circle: stop = Convert_Circle(context, i, true); break;
-        case EntityName::Polyline: stop = Convert_Polyline(context, i, true); break;
-        default: break;
-        }
-        if (stop)
+        if (auto stop = ConvertEntity(context, i, true))
             return stop;
     }
     window.WriteField(Field::Txt_Offset_X, OffsetFieldText(state.MinX, window.DecimalSeparator()));

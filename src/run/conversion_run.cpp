@@ -62,27 +62,15 @@ StopOr OutputPass(ConverterContext& context, WindowOperations& window)
     ProgressSteps progress(window);
     for (std::size_t i = 0; i < n; ++i) {
         progress.Set(static_cast<double>(i) * 100 / static_cast<double>(n));
-        StopOr stop;
+        // Met is counted whether or not the kind's box lets it be written.
         switch (state.Entities[i].Name) {
-        case EntityName::Line:
-            ++state.CountLine;
-            stop = Convert_Line(context, i, false);
-            break;
-        case EntityName::Arc:
-            ++state.CountArc;
-            stop = Convert_Arc(context, i, false);
-            break;
-        case EntityName::Circle:
-            ++state.CountCircle;
-            stop = Convert_Circle(context, i, false);
-            break;
-        case EntityName::Polyline:
-            ++state.CountPolyline;
-            stop = Convert_Polyline(context, i, false);
-            break;
+        case EntityName::Line: ++state.CountLine; break;
+        case EntityName::Arc: ++state.CountArc; break;
+        case EntityName::Circle: ++state.CountCircle; break;
+        case EntityName::Polyline: ++state.CountPolyline; break;
         default: break;
         }
-        if (stop)
+        if (auto stop = ConvertEntity(context, i, false))
             return stop;
         if (context.script.Failed())
             return std::nullopt; // reported by the caller with the path

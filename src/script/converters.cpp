@@ -471,4 +471,15 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
     return std::nullopt;
 }
 
+StopOr ConvertEntity(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
+{
+    switch (context.state.Entities[EntityIndex].Name) {
+    case EntityName::Line: return Convert_Line(context, EntityIndex, OffsetOnly);
+    case EntityName::Arc: return Convert_Arc(context, EntityIndex, OffsetOnly);
+    case EntityName::Circle: return Convert_Circle(context, EntityIndex, OffsetOnly);
+    case EntityName::Polyline: return Convert_Polyline(context, EntityIndex, OffsetOnly);
+    default: return std::nullopt;
+    }
+}
+
 } // namespace vektrano

@@ -14,6 +14,11 @@ namespace vektrano {
 [[nodiscard]] StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex,
                                       bool OffsetOnly);
 
+// The converter of the record's kind; VERTEX, SEQEND and the empty last record
+// have none (a polyline reaches its vertices itself).
+[[nodiscard]] StopOr ConvertEntity(ConverterContext& context, std::size_t EntityIndex,
+                                   bool OffsetOnly);
+
 // The message for a value line that cannot be used as a number.
 Stop InvalidNumberStop(const LineTable& lines, std::size_t position);
 // The same message for a work slot's value. Slots carry over from earlier runs,

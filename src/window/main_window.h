@@ -20,7 +20,7 @@ class Form1;
 
 namespace vektrano {
 
-// Form1, the program's only window (spec Part 3.1), designed in form1.ui. It holds
+// Form1, the program's only window, designed in form1.ui. It holds
 // the controls and implements the window operations the run uses; the run itself
 // and the shared state belong to the engine.
 //
@@ -67,7 +67,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The handlers of Part 3.1, by their spec names. Plain members wired with the
+    // The handlers, by the names the form has always given them. Plain members wired with the
     // pointer-to-member connect: moc cuts a slot name at its first non-ASCII byte.
     void Form_Load();
     void Btn_DXF_Click();

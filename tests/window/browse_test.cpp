@@ -14,7 +14,7 @@ struct BrowseCase
     const char* script;
 };
 
-// Part 3.1: the last three characters are dropped whatever they are.
+// The browse rule: the last three characters are dropped whatever they are.
 constexpr BrowseCase kBrowseCases[] = {
     {"/data/plan.dxf", "/data/plan.scr"},
     {"/data/PLAN.DXF", "/data/PLAN.scr"},

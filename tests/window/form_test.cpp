@@ -18,10 +18,10 @@ namespace {
 struct Placement
 {
     const char* name;
-    int left, top, width, height; // twips, as Part 3.1 gives them
+    int left, top, width, height; // twips, as the form design gives them
 };
 
-// Part 3.1's layout table; 15 twips make one pixel.
+// The form design's layout table; 15 twips make one pixel.
 constexpr Placement kLayout[] = {
     {"Label3", 120, 120, 780, 195},
     {"Txt_DXF", 960, 120, 8775, 285},
