@@ -56,6 +56,15 @@ MainWindow::MainWindow(Variablen& state, QWidget* parent)
     connect(ui_->Chk_Auto_Offset, &QCheckBox::clicked, this, &MainWindow::Chk_Auto_Offset_Click);
     connect(ui_->Menue_Version, &QAction::triggered, this, &MainWindow::Menue_Version_Click);
     ui_->Txt_Linienstärke->installEventFilter(this);
+    for (const Field field : {Field::Txt_DXF, Field::Txt_SCR, Field::Txt_Layer,
+                              Field::Txt_Linienstärke, Field::Txt_Offset_X, Field::Txt_Offset_Y}) {
+        QLineEdit* edit = LineEditOf(field);
+        std::string& text = fieldText_[static_cast<std::size_t>(field)];
+        text = edit->text().toStdString();
+        // textChanged, not textEdited: setText, typing, paste and undo all count.
+        connect(edit, &QLineEdit::textChanged, this,
+                [&text](const QString& now) { text = now.toStdString(); });
+    }
     // A Windows text box sets a tab stop every eight average characters; the
     // statistics lines line up their counts with TABs.
     ui_->Text1->setTabStopDistance(8 * ui_->Text1->fontMetrics().averageCharWidth());
@@ -181,7 +190,7 @@ QCheckBox* MainWindow::CheckBoxOf(CheckBox box) const
 
 std::string MainWindow::ReadField(Field field) const
 {
-    return LineEditOf(field)->text().toStdString();
+    return fieldText_[static_cast<std::size_t>(field)];
 }
 
 int MainWindow::ReadCheckBox(CheckBox box) const

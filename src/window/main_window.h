@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -89,6 +90,10 @@ private:
     MessageBoxShow showMessage_;
     std::function<void()> yieldHook_;
 
+    // Each field's text as UTF-8, renewed on every change of the field, so that a
+    // read (one per coordinate and script line) costs no conversion and still
+    // sees the text as it stands at that moment.
+    std::array<std::string, 6> fieldText_;
     std::string log_;
     bool logEndsInCr_ = false;
     bool busyCursor_ = false;
