@@ -83,6 +83,9 @@ private:
     QLineEdit* LineEditOf(Field field) const;
     QCheckBox* CheckBoxOf(CheckBox box) const;
     void ShowLog(std::string_view text);
+    // The part of Yield that may run the event loop, kept out of line so the call
+    // made for every line of the scan stays a few instructions.
+    void ProcessEventsIfDue();
 
     std::unique_ptr<Ui::Form1> ui_;
     Variablen& state_;
@@ -101,6 +104,7 @@ private:
     bool closing_ = false;
     int yieldsUntilClockCheck_ = 0;
     QElapsedTimer sinceEvents_;
+    QElapsedTimer sinceBarPainted_;
 };
 
 } // namespace vektrano
