@@ -25,6 +25,8 @@ QString FromUtf8(std::string_view text)
 // so the clock is only looked at every so many calls.
 constexpr qint64 kEventIntervalMs = 20;
 constexpr int kYieldsPerClockCheck = 256;
+// One frame of a 60 Hz display.
+constexpr qint64 kBarPaintIntervalMs = 16;
 
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& title, Icon icon)
 {
@@ -56,6 +58,15 @@ MainWindow::MainWindow(Variablen& state, QWidget* parent)
     connect(ui_->Chk_Auto_Offset, &QCheckBox::clicked, this, &MainWindow::Chk_Auto_Offset_Click);
     connect(ui_->Menue_Version, &QAction::triggered, this, &MainWindow::Menue_Version_Click);
     ui_->Txt_Linienstärke->installEventFilter(this);
+    for (const Field field : {Field::Txt_DXF, Field::Txt_SCR, Field::Txt_Layer,
+                              Field::Txt_Linienstärke, Field::Txt_Offset_X, Field::Txt_Offset_Y}) {
+        QLineEdit* edit = LineEditOf(field);
+        std::string& text = fieldText_[static_cast<std::size_t>(field)];
+        text = edit->text().toStdString();
+        // textChanged, not textEdited: setText, typing, paste and undo all count.
+        connect(edit, &QLineEdit::textChanged, this,
+                [&text](const QString& now) { text = now.toStdString(); });
+    }
     // A Windows text box sets a tab stop every eight average characters; the
     // statistics lines line up their counts with TABs.
     ui_->Text1->setTabStopDistance(8 * ui_->Text1->fontMetrics().averageCharWidth());
@@ -181,7 +192,7 @@ QCheckBox* MainWindow::CheckBoxOf(CheckBox box) const
 
 std::string MainWindow::ReadField(Field field) const
 {
-    return LineEditOf(field)->text().toStdString();
+    return fieldText_[static_cast<std::size_t>(field)];
 }
 
 int MainWindow::ReadCheckBox(CheckBox box) const
@@ -236,8 +247,17 @@ void MainWindow::SetProgress(float value)
     if (whole == ui_->ProgressBar1->value())
         return;
     ui_->ProgressBar1->setValue(whole);
-    // The shift and the output pass do not yield, so the bar paints itself now.
+    // The shift and the output pass do not yield, so the bar paints itself now,
+    // but no more than once a display frame: a paint of the styled bar costs about
+    // a third of a millisecond, and the shift moves it a hundred times at once.
+    // A value skipped here is painted by the next move a frame later or by the
+    // next event round, whichever comes first.
+    if (sinceBarPainted_.isValid() && sinceBarPainted_.elapsed() < kBarPaintIntervalMs) {
+        ui_->ProgressBar1->update();
+        return;
+    }
     ui_->ProgressBar1->repaint();
+    sinceBarPainted_.start();
 }
 
 void MainWindow::SetBusyCursor(bool on)
@@ -262,14 +282,18 @@ bool MainWindow::Yield()
 {
     if (yieldHook_)
         yieldHook_();
-    if (--yieldsUntilClockCheck_ <= 0) {
-        yieldsUntilClockCheck_ = kYieldsPerClockCheck;
-        if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventIntervalMs) {
-            QCoreApplication::processEvents();
-            sinceEvents_.start();
-        }
-    }
+    if (--yieldsUntilClockCheck_ <= 0)
+        ProcessEventsIfDue();
     return !closing_;
+}
+
+void MainWindow::ProcessEventsIfDue()
+{
+    yieldsUntilClockCheck_ = kYieldsPerClockCheck;
+    if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventIntervalMs) {
+        QCoreApplication::processEvents();
+        sinceEvents_.start();
+    }
 }
 
 char MainWindow::DecimalSeparator() const

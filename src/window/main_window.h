@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -82,6 +83,9 @@ private:
     QLineEdit* LineEditOf(Field field) const;
     QCheckBox* CheckBoxOf(CheckBox box) const;
     void ShowLog(std::string_view text);
+    // The part of Yield that may run the event loop, kept out of line so the call
+    // made for every line of the scan stays a few instructions.
+    void ProcessEventsIfDue();
 
     std::unique_ptr<Ui::Form1> ui_;
     Variablen& state_;
@@ -89,6 +93,10 @@ private:
     MessageBoxShow showMessage_;
     std::function<void()> yieldHook_;
 
+    // Each field's text as UTF-8, renewed on every change of the field, so that a
+    // read (one per coordinate and script line) costs no conversion and still
+    // sees the text as it stands at that moment.
+    std::array<std::string, 6> fieldText_;
     std::string log_;
     bool logEndsInCr_ = false;
     bool busyCursor_ = false;
@@ -96,6 +104,7 @@ private:
     bool closing_ = false;
     int yieldsUntilClockCheck_ = 0;
     QElapsedTimer sinceEvents_;
+    QElapsedTimer sinceBarPainted_;
 };
 
 } // namespace vektrano

@@ -198,6 +198,23 @@ TEST_F(RunTest, FieldEditedDuringTheRunIsReadByItsLaterSteps)
     ExpectSameAs(Reference(in), in);
 }
 
+TEST_F(RunTest, FieldTypedIntoDuringTheRunIsReadByItsLaterSteps)
+{
+    RunInputs in = Drawing(SmallDrawing());
+    Apply(in);
+    // Keys that reach the field through one of the run's event rounds, the comma
+    // filter included, as a user typing while the drawing loads.
+    QTimer::singleShot(0, window.get(), [&] {
+        QLineEdit* width = Edit("Txt_Linienstärke");
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("0,5"));
+    });
+    ClickStart();
+    EXPECT_EQ(Text("Txt_Linienstärke"), QStringLiteral("0.5"));
+    in.width = "0.5";
+    ExpectSameAs(Reference(in), in);
+}
+
 TEST_F(RunTest, ClosingDuringTheRunClosesTheScriptAndThenTheWindow)
 {
     RunInputs in = Drawing(SmallDrawing(2000));
