@@ -111,6 +111,34 @@ TEST_F(FilePaths, BlanksAndUmlautsInPaths)
     EXPECT_EQ(result.script, std::string(kHeader) + "Wire 0.01 (1 2) (3 4)\r\n");
 }
 
+// A named pipe with nobody at the other end must not hang START: both files are
+// opened without blocking. A regression shows as a test that never ends.
+TEST_F(FilePaths, NamedPipesWithoutAPeerDoNotHang)
+{
+    WriteFile(Path("plan.dxf"), kDrawing);
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+    {
+        SCOPED_TRACE("pipe as the script, nobody reading");
+        window_.SetField(Field::Txt_DXF, Path("plan.dxf"));
+        window_.SetField(Field::Txt_SCR, Path("pipe"));
+        EXPECT_EQ(RunConversion(window_, state_), RunOutcome::Stopped);
+        ASSERT_EQ(window_.Messages().size(), 1u);
+        EXPECT_EQ(window_.Messages().back().text, "SCR Datei kann nicht geschrieben werden: " +
+                                                      Path("pipe") +
+                                                      " (kein Leser am anderen Ende)");
+        EXPECT_FALSE(window_.BusyCursor());
+    }
+    {
+        SCOPED_TRACE("pipe as the drawing, nobody writing: an empty drawing");
+        window_.SetField(Field::Txt_DXF, Path("pipe"));
+        window_.SetField(Field::Txt_SCR, Path("out.scr"));
+        EXPECT_EQ(RunConversion(window_, state_), RunOutcome::Stopped);
+        EXPECT_TRUE(window_.Log().ends_with("unbekanntes Format. BEENDE Konvertierung.\r\n"));
+        EXPECT_EQ(ReadFile(Path("out.scr")), "");
+        EXPECT_FALSE(window_.BusyCursor());
+    }
+}
+
 TEST_F(FilePaths, ReadOnlyScriptIsNotWritten)
 {
     WriteFile(Path("plan.dxf"), kDrawing);
