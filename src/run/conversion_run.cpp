@@ -159,7 +159,6 @@ RunOutcome Run::Execute()
 
     const std::string dxfPath = window_.ReadField(Field::Txt_DXF);
     state_.Lines.Clear(); // it views the text about to be replaced
-    state_.CurrentLine = {};
     if (const int error = LoadDxfFile(dxfPath, state_.FileText))
         return Fail(
             ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
