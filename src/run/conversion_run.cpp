@@ -10,6 +10,7 @@
 #include "window_settings.h"
 
 #include <cmath>
+#include <exception>
 #include <new>
 #include <sys/stat.h>
 
@@ -227,6 +228,22 @@ RunOutcome Run::Execute()
 
 } // namespace
 
+namespace {
+
+// The last way out: what went wrong goes to the log and a message box like any
+// other stop, so a run never ends without a word.
+RunOutcome ReportUnexpected(WindowOperations& window, const std::string& text)
+{
+    try {
+        window.AppendLog("\r\n" + text + "\r\n");
+        window.MessageBox(text, "Fehler", Icon::Critical);
+    } catch (...) {
+    }
+    return RunOutcome::Stopped;
+}
+
+} // namespace
+
 RunOutcome RunConversion(WindowOperations& window, Variablen& state)
 {
     try {
@@ -234,15 +251,11 @@ RunOutcome RunConversion(WindowOperations& window, Variablen& state)
         return run.Execute();
     } catch (const std::bad_alloc&) {
         // A drawing larger than memory allows: say so instead of crashing.
-        try {
-            window.AppendLog("\r\nNicht genug Arbeitsspeicher für die DXF Datei.\r\n");
-            window.MessageBox("Nicht genug Arbeitsspeicher für die DXF Datei.", "Fehler",
-                              Icon::Critical);
-        } catch (...) {
-        }
-        return RunOutcome::Stopped;
+        return ReportUnexpected(window, "Nicht genug Arbeitsspeicher für die DXF Datei.");
+    } catch (const std::exception& error) {
+        return ReportUnexpected(window, std::string("Fehler: ") + error.what());
     } catch (...) {
-        return RunOutcome::Stopped;
+        return ReportUnexpected(window, "Fehler: unbekannter Fehler");
     }
 }
 
