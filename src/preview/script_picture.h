@@ -46,6 +46,7 @@ struct Extent
     bool empty = true;
 
     void Add(Point p);
+    void Unite(const Extent& other);
 };
 
 struct ScriptPicture

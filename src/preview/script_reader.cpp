@@ -128,25 +128,31 @@ bool InSweep(double startAngle, double sweep, double angle)
     return turned <= std::fabs(sweep);
 }
 
-void AddToExtent(Extent& extent, const Shape& shape)
+} // namespace
+
+Extent ShapeExtent(const Shape& shape)
 {
+    Extent extent;
     const double r = shape.radius;
     const Point c = shape.centre;
     if (shape.kind == ShapeKind::Circle) {
         extent.Add({c.x - r, c.y - r});
         extent.Add({c.x + r, c.y + r});
-        return;
+        return extent;
     }
     extent.Add(shape.start);
     extent.Add(shape.end);
     if (shape.kind == ShapeKind::Wire)
-        return;
+        return extent;
     const double startAngle = AngleOf(c, shape.start);
     constexpr Point kAxes[] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
     for (int i = 0; i < 4; ++i)
         if (InSweep(startAngle, shape.sweep, 90.0 * i))
             extent.Add(c + r * kAxes[i]);
+    return extent;
 }
+
+namespace {
 
 std::string ShortText(std::string_view line)
 {
@@ -167,6 +173,14 @@ std::string ShortText(std::string_view line)
 }
 
 } // namespace
+
+void Extent::Unite(const Extent& other)
+{
+    if (!other.empty) {
+        Add(other.min);
+        Add(other.max);
+    }
+}
 
 void Extent::Add(Point p)
 {
@@ -423,7 +437,7 @@ void ScriptReader::ReadLine(std::string_view line)
             break;
         }
         picture_.hasRadiusArcs |= shape.kind == ShapeKind::RadiusArc;
-        AddToExtent(picture_.extent, shape);
+        picture_.extent.Unite(ShapeExtent(shape));
         picture_.shapes.push_back(shape);
     }
     if (!shown)

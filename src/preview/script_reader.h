@@ -69,6 +69,10 @@ struct RadiusArc
 };
 std::optional<RadiusArc> ArcThroughRadius(Point start, Point end, double radius);
 
+// The box around one shape's centre line: an arc's includes the points where it
+// crosses an axis through its centre.
+Extent ShapeExtent(const Shape& shape);
+
 // The angle of p seen from centre, in degrees.
 double AngleOf(Point centre, Point p);
 
