@@ -2,6 +2,7 @@
 
 #include "geometry/point.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,6 +50,14 @@ struct Extent
     void Unite(const Extent& other);
 };
 
+// What the shapes of one kind cover, so a painter of one kind knows its box.
+struct KindSummary
+{
+    Extent extent;
+    double widest = 0;
+    std::size_t count = 0;
+};
+
 struct ScriptPicture
 {
     std::vector<Shape> shapes;
@@ -57,6 +66,7 @@ struct ScriptPicture
     std::size_t notShownCount = 0;
     std::size_t lineCount = 0;
     Extent extent;
+    std::array<KindSummary, kShapeKinds> kinds;
     bool hasRadiusArcs = false;
 };
 

@@ -3,9 +3,11 @@
 #include "script_picture.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vektrano {
 
@@ -26,6 +28,8 @@ constexpr std::size_t kMaxShapes = std::size_t{10'000'000};
 class ScriptReader
 {
 public:
+    // Makes room for the shapes of a text of about so many bytes.
+    void Reserve(std::uintmax_t bytes);
     void Feed(std::string_view piece);
     // Reads a last line without its line end; the picture is complete after it.
     ScriptPicture Finish();
@@ -39,6 +43,8 @@ private:
     bool pendingTooLong_ = false;
     double unit_ = 1;      // millimetres per grid unit
     double wireWidth_ = 0; // Change Width, in millimetres
+    std::vector<Shape> lineShapes_;
+    std::vector<Point> points_;
 };
 
 ScriptPicture ReadScriptText(std::string_view text);

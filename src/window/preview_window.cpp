@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 
 namespace vektrano {
@@ -69,20 +70,18 @@ const QString kGeometryKey = QStringLiteral("Vorschau/Geometrie");
 class ShapesItem final : public QGraphicsItem
 {
 public:
-    explicit ShapesItem(ShapeKind kind)
+    ShapesItem(ShapeKind kind, const std::vector<Shape>& shapes, const KindSummary& summary)
         : colour_(ColourOf(kind))
+        , shapes_(shapes)
     {
         setFlag(ItemUsesExtendedStyleOption);
+        indices_.reserve(summary.count);
+        const double half = summary.widest / 2;
+        bounds_ = SceneRect(summary.extent).adjusted(-half, -half, half, half);
     }
 
-    void Add(const Shape& shape)
-    {
-        shapes_.push_back(shape);
-        const double half = shape.width / 2;
-        const QRectF box = SceneRect(ShapeExtent(shape));
-        boxes_.push_back(box.adjusted(-half, -half, half, half));
-        bounds_ = bounds_.isNull() ? boxes_.back() : bounds_.united(boxes_.back());
-    }
+    void Add(std::size_t index) { indices_.push_back(static_cast<std::uint32_t>(index)); }
+
     QRectF boundingRect() const override { return bounds_; }
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override
@@ -92,41 +91,96 @@ public:
         if (!(perMm > 0))
             return;
         const double onePixel = 1 / perMm;
-        const QRectF exposed =
-            option->exposedRect.adjusted(-onePixel, -onePixel, onePixel, onePixel);
+        const QRectF exposed = option->exposedRect;
         QPen pen(colour_, 0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         double penWidth = -1;
         std::vector<QLineF> lines;
-        auto flushLines = [&] {
+        std::vector<QPointF> points;
+        auto flush = [&] {
             if (!lines.empty())
                 painter->drawLines(lines.data(), static_cast<int>(lines.size()));
+            if (!points.empty())
+                painter->drawPoints(points.data(), static_cast<int>(points.size()));
             lines.clear();
+            points.clear();
         };
         painter->setBrush(Qt::NoBrush);
-        for (std::size_t i = 0; i < shapes_.size(); ++i) {
-            if (!boxes_[i].intersects(exposed))
+        // Zoomed out, most shapes of a big drawing fall inside one pixel: each
+        // pixel is painted once, as a dot, however many shapes share it.
+        const QTransform& toDevice = painter->worldTransform();
+        const bool plainScale = toDevice.type() <= QTransform::TxScale;
+        const QRect device = toDevice.mapRect(exposed).toAlignedRect();
+        std::vector<bool> dotted(plainScale ? static_cast<std::size_t>(device.width()) *
+                                                  static_cast<std::size_t>(device.height())
+                                            : 0);
+        for (const std::uint32_t index : indices_) {
+            const Shape& shape = shapes_[index];
+            // Scene y runs down; the box is the shape's, widened by its pen.
+            double left, right, top, bottom;
+            if (shape.kind == ShapeKind::Wire) {
+                left = std::min(shape.start.x, shape.end.x);
+                right = std::max(shape.start.x, shape.end.x);
+                top = -std::max(shape.start.y, shape.end.y);
+                bottom = -std::min(shape.start.y, shape.end.y);
+            } else {
+                left = shape.centre.x - shape.radius;
+                right = shape.centre.x + shape.radius;
+                top = -shape.centre.y - shape.radius;
+                bottom = -shape.centre.y + shape.radius;
+            }
+            const double reach = shape.width / 2 + onePixel;
+            if (right + reach < exposed.left() || left - reach > exposed.right() ||
+                bottom + reach < exposed.top() || top - reach > exposed.bottom())
                 continue;
-            const Shape& shape = shapes_[i];
             // At least one pixel: a cosmetic pen of width 0 is Qt's fast line.
             const double width = shape.width > onePixel ? shape.width : 0;
             if (width != penWidth) {
-                flushLines();
+                flush();
                 penWidth = width;
                 pen.setWidthF(width);
                 painter->setPen(pen);
             }
             const QPointF start = ScenePoint(shape.start);
+            if (plainScale && width == 0 && (right - left) * perMm < 1 &&
+                (bottom - top) * perMm < 1) {
+                const QPointF middle((left + right) / 2, (top + bottom) / 2);
+                const QPointF at = toDevice.map(middle);
+                const int x = static_cast<int>(std::floor(at.x())) - device.left();
+                const int y = static_cast<int>(std::floor(at.y())) - device.top();
+                if (x >= 0 && y >= 0 && x < device.width() && y < device.height()) {
+                    const std::size_t cell =
+                        static_cast<std::size_t>(y) * static_cast<std::size_t>(device.width()) +
+                        static_cast<std::size_t>(x);
+                    if (!dotted[cell]) {
+                        dotted[cell] = true;
+                        points.push_back(middle);
+                    }
+                    continue;
+                }
+            }
+            const double pixels = shape.radius * perMm;
             switch (shape.kind) {
             case ShapeKind::Wire:
                 lines.emplace_back(start, ScenePoint(shape.end));
                 break;
             case ShapeKind::Circle:
-                flushLines();
+                // Below a pixel across, a circle is a dot however it is drawn.
+                if (pixels < 0.5) {
+                    points.push_back(ScenePoint(shape.centre));
+                    break;
+                }
+                flush();
                 painter->drawEllipse(ScenePoint(shape.centre), shape.radius, shape.radius);
                 break;
             case ShapeKind::Arc:
             case ShapeKind::RadiusArc: {
-                flushLines();
+                // An arc of a radius under two pixels differs from its chord by
+                // less than the pen; zoomed out, a million of them paint as lines.
+                if (pixels < 2) {
+                    lines.emplace_back(start, ScenePoint(shape.end));
+                    break;
+                }
+                flush();
                 const QPointF c = ScenePoint(shape.centre);
                 const double r = shape.radius;
                 QPainterPath arc(start);
@@ -137,13 +191,13 @@ public:
             }
             }
         }
-        flushLines();
+        flush();
     }
 
 private:
     QColor colour_;
-    std::vector<Shape> shapes_;
-    std::vector<QRectF> boxes_;
+    const std::vector<Shape>& shapes_; // the window's picture, which outlives the item
+    std::vector<std::uint32_t> indices_;
     QRectF bounds_;
 };
 
@@ -300,13 +354,12 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
     scene_->clear();
     items_.fill(nullptr);
     picture_ = std::move(picture);
-    for (const Shape& shape : picture_.shapes) {
-        ShapesItem*& item = items_[static_cast<std::size_t>(shape.kind)];
-        if (!item) {
-            item = new ShapesItem(shape.kind);
-        }
-        item->Add(shape);
-    }
+    for (std::size_t kind = 0; kind < kShapeKinds; ++kind)
+        if (picture_.kinds[kind].count > 0)
+            items_[kind] =
+                new ShapesItem(static_cast<ShapeKind>(kind), picture_.shapes, picture_.kinds[kind]);
+    for (std::size_t i = 0; i < picture_.shapes.size(); ++i)
+        items_[static_cast<std::size_t>(picture_.shapes[i].kind)]->Add(i);
     for (ShapesItem* item : items_)
         if (item)
             scene_->addItem(item);
