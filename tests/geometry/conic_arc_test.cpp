@@ -104,12 +104,10 @@ TEST(FlattenConicArc, AppendsNothingForUnusableInput)
         {"NaN centre", {{kNaN, 0}, {1, 0}, {0, 1}, 0, 1}, 0.005},
         {"infinite axis", {{0, 0}, {kInf, 0}, {0, 1}, 0, 1}, 0.005},
         {"axis beyond 1e100", {{0, 0}, {1e200, 0}, {0, 1e200}, 0, 1}, 0.005},
-        {"NaN parameter", {{0, 0}, {1, 0}, {0, 1}, 0, kNaN}, 0.005},
         {"backwards", {{0, 0}, {1, 0}, {0, 1}, 2, 1}, 0.005},
         {"parameters too far out to differ", {{0, 0}, {1, 0}, {0, 1}, 1e20, 1e20 + 1}, 0.005},
         {"zero tolerance", Circle(1, 0, 1), 0},
         {"NaN tolerance", Circle(1, 0, 1), kNaN},
-        {"infinite tolerance", Circle(1, 0, 1), kInf},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
