@@ -4,6 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 
 namespace vektrano {
 namespace {
@@ -228,6 +229,58 @@ TEST(InterpolateCubic, GivesNoSplineForTooFewOrNonFinitePoints)
               NurbsFault::TooFewControlPoints);
     EXPECT_EQ(Validate(InterpolateCubic(nan, std::nullopt, std::nullopt)),
               NurbsFault::TooFewControlPoints);
+}
+
+} // namespace
+} // namespace vektrano
+
+namespace vektrano {
+namespace {
+
+// Splines of every shape a hostile file can bring (any degree, counts that do
+// and do not fit, NaN, huge and tiny values, repeated knots): each is either
+// refused with nothing drawn, or drawn from its start to its end within the
+// limit. Under the sanitizers this also proves that nothing reads out of bounds.
+TEST(FlattenNurbs, DrawsOrRefusesEveryRandomSpline)
+{
+    std::mt19937 random(13);
+    const double odd[] = {std::nan(""), INFINITY, 1e300, 1e-300, -1, 0};
+    const auto value = [&](double spread) {
+        return random() % 50 == 0 ? odd[random() % std::size(odd)]
+                                  : std::uniform_real_distribution<double>(-spread, spread)(random);
+    };
+    int drawn = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Nurbs s;
+        s.degree = static_cast<int>(random() % 13) - 1;
+        const std::size_t controls = random() % 14;
+        for (std::size_t i = 0; i < controls; ++i)
+            s.control.push_back({value(100), value(100)});
+        const std::size_t knots = controls + static_cast<std::size_t>(std::max(s.degree, 0)) + 1 +
+                                  (random() % 8 == 0 ? 1 : 0);
+        double knot = 0;
+        for (std::size_t i = 0; i < knots; ++i)
+            s.knots.push_back(knot += random() % 3 == 0 ? 0 : std::abs(value(2)));
+        if (random() % 2)
+            for (std::size_t i = 0; i < controls; ++i)
+                s.weights.push_back(std::abs(value(5)));
+        SCOPED_TRACE(round);
+        std::vector<Point> chain;
+        const FlattenResult result = FlattenNurbs(s, 0.001, 2000, chain);
+        if (Validate(s) != NurbsFault::None) {
+            EXPECT_TRUE(chain.empty());
+            continue;
+        }
+        ++drawn;
+        ASSERT_GE(chain.size(), 2u);
+        if (std::isfinite(result.toleranceUsed)) {
+            EXPECT_LE(chain.size() - 1, 2000u);
+        }
+        const Point end = Evaluate(s, INFINITY);
+        EXPECT_NEAR(chain.back().x, end.x, 1e-6 * (1 + std::abs(end.x)));
+        EXPECT_NEAR(chain.back().y, end.y, 1e-6 * (1 + std::abs(end.y)));
+    }
+    EXPECT_GT(drawn, 300); // the mix must reach the drawing path, too
 }
 
 } // namespace
