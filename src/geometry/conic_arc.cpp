@@ -41,6 +41,23 @@ ConicArc EllipseArc(Point center, Point majorAxis, double ratio, double start, d
     return {center, majorAxis, minorAxis, start, start + sweep};
 }
 
+ConicArc EllipseArc(Vector3 center, Vector3 majorAxis, double ratio, double start, double end,
+                    Vector3 extrusion)
+{
+    if (!IsUsableExtrusion(extrusion))
+        extrusion = {0, 0, 1};
+    const Vector3 across = {extrusion.y * majorAxis.z - extrusion.z * majorAxis.y,
+                            extrusion.z * majorAxis.x - extrusion.x * majorAxis.z,
+                            extrusion.x * majorAxis.y - extrusion.y * majorAxis.x};
+    const double acrossLength = std::hypot(across.x, across.y, across.z);
+    const double scale =
+        acrossLength > 0 ? ratio * std::hypot(majorAxis.x, majorAxis.y, majorAxis.z) / acrossLength
+                         : 0.0;
+    ConicArc arc = EllipseArc({center.x, center.y}, {majorAxis.x, majorAxis.y}, 1, start, end);
+    arc.v = {scale * across.x, scale * across.y};
+    return arc;
+}
+
 std::optional<CircularArc> AsCircular(const ConicArc& arc, double relTol)
 {
     const double lengthU = std::hypot(arc.u.x, arc.u.y);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "affine.h"
+#include "ocs.h"
 #include "point.h"
 
 #include <optional>
@@ -35,6 +36,15 @@ Point PointAt(const ConicArc& arc, double t);
 // 0 … 2π written with rounding. Nothing is checked: non-finite input gives an arc
 // that AsCircular and FlattenConicArc refuse.
 ConicArc EllipseArc(Point center, Point majorAxis, double ratio, double start, double end);
+
+// The same for an ELLIPSE as the file stores it: centre and major axis are world
+// points (not in the entity's own plane), the extrusion only tells which way the
+// minor axis turns: ratio · |major| along extrusion × major. The result is the
+// ellipse seen from above (z dropped), so a tilted one arrives foreshortened and
+// one of extrusion (0, 0, -1) runs clockwise. An unusable extrusion counts as
+// (0, 0, 1); a major axis along the extrusion leaves the minor axis 0.
+ConicArc EllipseArc(Vector3 center, Vector3 majorAxis, double ratio, double start, double end,
+                    Vector3 extrusion);
 
 // A circular arc in the form one script arc or circle takes. sweepDegrees is
 // signed (positive counter-clockwise) with |sweepDegrees| <= 360; full marks a

@@ -9,7 +9,7 @@ import subprocess
 import sys
 
 try:
-    from ezdxf.math import BSpline, OCS, Vec3, fit_points_to_cad_cv
+    from ezdxf.math import BSpline, OCS, ConstructionEllipse, Vec3, fit_points_to_cad_cv
 except ImportError:
     if os.environ.get("CI") == "true":
         print("ezdxf fehlt (python3-ezdxf installieren)", file=sys.stderr)
@@ -21,8 +21,8 @@ TOLERANCE = 1e-9
 
 
 def records(text):
-    """Groups the lines into splines (dicts) and OCS rows."""
-    splines, ocs, current = [], [], None
+    """Groups the lines into splines, OCS rows and ellipses."""
+    splines, ocs, ellipses, current = [], [], [], None
     for line in text.splitlines():
         tag, *values = line.split()
         if tag == "spline":
@@ -32,14 +32,18 @@ def records(text):
             current["points"].append(tuple(map(float, values)))
         elif tag == "ocs":
             ocs.append(list(map(float, values)))
+        elif tag == "ellipse":
+            ellipses.append({"entity": list(map(float, values)), "points": []})
+        elif tag == "ellipse-point":
+            ellipses[-1]["points"].append(tuple(map(float, values)))
         else:
             current[tag] = list(map(float, values))
-    return splines, ocs
+    return splines, ocs, ellipses
 
 
 def main():
     output = subprocess.run([sys.argv[1]], check=True, capture_output=True, text=True).stdout
-    splines, ocs = records(output)
+    splines, ocs, ellipses = records(output)
     failures = []
     for s in splines:
         xy = s["control"]
@@ -67,7 +71,19 @@ def main():
             got = (a * px + c * py + e, b * px + d * py + f)
             if abs(w.x - got[0]) > TOLERANCE or abs(w.y - got[1]) > TOLERANCE:
                 failures.append(f"OCS {ex, ey, ez} ({px}, {py}): {got} statt ({w.x}, {w.y})")
-    print(f"{len(splines)} Splines, {len(ocs)} Extrusionen verglichen")
+    for e in ellipses:
+        v = e["entity"]
+        oracle = ConstructionEllipse(center=v[0:3], major_axis=v[3:6], extrusion=v[6:9],
+                                     ratio=v[9], start_param=v[10], end_param=v[11])
+        for t, x, y in e["points"]:
+            w = next(iter(oracle.vertices([t])))
+            if abs(w.x - x) > TOLERANCE or abs(w.y - y) > TOLERANCE:
+                failures.append(f"ELLIPSE {v} t={t}: ({x}, {y}) statt ({w.x}, {w.y})")
+        # The arc must run from the entity's start to its end, as ezdxf takes them.
+        first, last = e["points"][0][0], e["points"][-1][0]
+        if abs((last - first) - oracle.param_span) > 1e-9:
+            failures.append(f"ELLIPSE {v}: Bogen {last - first} statt {oracle.param_span}")
+    print(f"{len(splines)} Splines, {len(ocs)} Extrusionen, {len(ellipses)} Ellipsen verglichen")
     for failure in failures:
         print(failure)
     return 1 if failures else 0

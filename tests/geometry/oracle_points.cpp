@@ -1,6 +1,7 @@
 // Prints splines, their points by Evaluate, and plane maps by OcsToWorldPlan, for
 // ezdxf_oracle.py to recompute independently. One record per line, numbers in
 // shortest round-trip form.
+#include "geometry/conic_arc.h"
 #include "geometry/nurbs.h"
 #include "geometry/ocs.h"
 
@@ -94,6 +95,27 @@ int main()
     for (const Vector3 e : extrusions) {
         const Affine map = OcsToWorldPlan(e, 2.5);
         Line("ocs", {e.x, e.y, e.z, 2.5, map.a, map.b, map.c, map.d, map.e, map.f});
+    }
+
+    // ELLIPSE entities in world coordinates: upright, upside down, tilted.
+    const struct
+    {
+        Vector3 center, major, extrusion;
+        double ratio, start, end;
+    } ellipses[] = {
+        {{1, 2, 0}, {30, 10, 0}, {0, 0, 1}, 0.4, 0, 6.283185307179586},
+        {{1, 2, 3}, {30, 10, 0}, {0, 0, -1}, 0.25, 1, 4},
+        {{-5, 0, 7}, {0, 20, -10}, {0.6, 0.48, 0.64}, 0.7, 5, 2},
+    };
+    for (const auto& e : ellipses) {
+        const ConicArc arc = EllipseArc(e.center, e.major, e.ratio, e.start, e.end, e.extrusion);
+        Line("ellipse", {e.center.x, e.center.y, e.center.z, e.major.x, e.major.y, e.major.z,
+                         e.extrusion.x, e.extrusion.y, e.extrusion.z, e.ratio, e.start, e.end});
+        for (int i = 0; i < 50; ++i) {
+            const double t = arc.t0 + (arc.t1 - arc.t0) * i / 49;
+            const Point p = PointAt(arc, t);
+            Line("ellipse-point", {t, p.x, p.y});
+        }
     }
     return 0;
 }
