@@ -160,5 +160,23 @@ TEST(ScriptReader, ListsWhatItCannotShowAndDrawsTheRest)
     }
 }
 
+// A file that is one endless line must cost bounded memory and not hide the
+// lines after it.
+TEST(ScriptReader, KeepsOnlyTheStartOfALineBeyondTheLimit)
+{
+    ScriptReader reader;
+    reader.Feed("Wire 0 (0 0) (1 1)\n");
+    const std::string piece(std::size_t{1} << 20, 'x');
+    for (std::size_t fed = 0; fed <= kMaxLineBytes; fed += piece.size())
+        reader.Feed(piece);
+    reader.Feed("\nWire 0 (1 1) (2 2)");
+    const ScriptPicture picture = reader.Finish();
+    ASSERT_EQ(picture.shapes.size(), 2u);
+    EXPECT_EQ(picture.shapes[1].line, 3u);
+    ASSERT_EQ(picture.notShown.size(), 1u);
+    EXPECT_EQ(picture.notShown[0].line, 2u);
+    EXPECT_EQ(picture.notShown[0].text, std::string(kMaxNotShownText, 'x') + "...");
+}
+
 } // namespace
 } // namespace vektrano
