@@ -228,8 +228,9 @@ protected:
     {
         const double factor = std::pow(1.0015, event->angleDelta().y());
         const double next = PixelsPerMm() * factor;
-        // From a kilometre to a micrometre across the view.
-        if (next < 1e-4 || next > 1e6)
+        // From a kilometre to a micrometre across the view; a drawing fitted
+        // beyond either end may still zoom back towards it.
+        if ((factor < 1 && next < 1e-4) || (factor > 1 && next > 1e6))
             return;
         scale(factor, factor);
         event->accept();
@@ -259,17 +260,27 @@ protected:
                 major = every;
                 break;
             }
-        const auto first = [step](double from) { return std::ceil(from / step); };
-        QPen minor(QColor(232, 232, 232), 0);
-        QPen strong(QColor(200, 200, 200), 0);
-        for (double k = first(rect.left()); k * step <= rect.right(); ++k) {
-            painter->setPen(std::fmod(k, major) == 0 ? strong : minor);
-            painter->drawLine(QPointF(k * step, rect.top()), QPointF(k * step, rect.bottom()));
-        }
-        for (double k = first(rect.top()); k * step <= rect.bottom(); ++k) {
-            painter->setPen(std::fmod(k, major) == 0 ? strong : minor);
-            painter->drawLine(QPointF(rect.left(), k * step), QPointF(rect.right(), k * step));
-        }
+        const QPen minor(QColor(232, 232, 232), 0);
+        const QPen strong(QColor(200, 200, 200), 0);
+        // Counted in whole lines: far from the origin, adding one step to a huge
+        // coordinate may not change it, and the count still ends.
+        auto lines = [&](double from, double to, auto draw) {
+            const double k0 = std::ceil(from / step);
+            const double count = std::floor((to - from) / step) + 1;
+            if (!std::isfinite(k0) || !(count > 0 && count < 10000))
+                return;
+            for (int i = 0; i < static_cast<int>(count); ++i) {
+                const double k = k0 + i;
+                painter->setPen(std::fmod(k, major) == 0 ? strong : minor);
+                draw(k * step);
+            }
+        };
+        lines(rect.left(), rect.right(), [&](double x) {
+            painter->drawLine(QPointF(x, rect.top()), QPointF(x, rect.bottom()));
+        });
+        lines(rect.top(), rect.bottom(), [&](double y) {
+            painter->drawLine(QPointF(rect.left(), y), QPointF(rect.right(), y));
+        });
     }
 
     void drawForeground(QPainter* painter, const QRectF&) override
@@ -367,7 +378,10 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
     // beyond its edges; the drawing and the origin both lie inside.
     QRectF drawing = picture_.extent.empty ? QRectF(-10, -10, 20, 20) : SceneRect(picture_.extent);
     drawing = drawing.united(QRectF(-1, -1, 2, 2));
-    const double room = std::max({drawing.width(), drawing.height(), 10.0}) * 10;
+    double room = std::max({drawing.width(), drawing.height(), 10.0}) * 10;
+    if (!std::isfinite(room) || !std::isfinite(drawing.width() + drawing.height() + 2 * room))
+        room = 0; // a drawing across the whole range of a double has no room beyond
+
     scene_->setSceneRect(drawing.adjusted(-room, -room, room, room));
 
     QString legend;

@@ -71,5 +71,22 @@ TEST_F(PreviewTest, ShowsTheWrittenScriptFittedAndRedrawsAfterEachStart)
                      .isEmpty());
 }
 
+// Coordinates a hostile script can hold must neither hang the grid nor crash
+// the paint, fitted or zoomed in far from the origin.
+TEST_F(PreviewTest, PaintsCoordinatesAtTheEndsOfADouble)
+{
+    PreviewWindow preview;
+    preview.ShowPicture(ReadScriptText("Wire 0 (-1e308 -1e308) (1e308 1e308)\n"
+                                       "Circle 0 (1e20 1e20) (1e20 1.0000001e20)\n"
+                                       "Wire 5 (1e20 1e20) -90 (1.00000001e20 1e20)\n"));
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    EXPECT_FALSE(preview.grab().isNull());
+    auto* view = preview.findChild<QGraphicsView*>();
+    view->centerOn(1e20, -1e20);
+    view->scale(1e290, 1e290);
+    EXPECT_FALSE(preview.grab().isNull());
+}
+
 } // namespace
 } // namespace vektrano::test
