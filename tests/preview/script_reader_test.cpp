@@ -1,6 +1,7 @@
 #include "preview/script_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -105,6 +106,29 @@ TEST(ScriptReader, ReadsEachShapeInMillimetres)
                   std::any_of(c.shapes.begin(), c.shapes.end(),
                               [](const Expected& e) { return e.kind == R; }));
     }
+}
+
+// The whole script the classic mode writes for the sample board: its outline of
+// four wires and four quarter circles, four holes and the slot.
+TEST(ScriptReader, ReadsTheSampleBoardFromItsFile)
+{
+    const ScriptFileRead read = ReadScriptFile(VEKTRANO_GOLDEN "/sample.scr");
+    ASSERT_TRUE(read.picture.has_value());
+    const ScriptPicture& picture = *read.picture;
+    EXPECT_EQ(picture.notShownCount, 0u);
+    EXPECT_EQ(picture.kinds[static_cast<std::size_t>(W)].count, 7u);
+    EXPECT_EQ(picture.kinds[static_cast<std::size_t>(R)].count, 4u);
+    EXPECT_EQ(picture.kinds[static_cast<std::size_t>(C)].count, 4u);
+    ExpectNear(picture.extent.min, {10, 20}, "extent min");
+    ExpectNear(picture.extent.max, {110, 100}, "extent max");
+    // Each corner turns a quarter counter-clockwise about a centre 5 mm inside.
+    for (const Shape& s : picture.shapes)
+        if (s.kind == R) {
+            EXPECT_NEAR(s.sweep, 90, 1e-6);
+            EXPECT_NEAR(s.radius, 5, 1e-9);
+            EXPECT_TRUE(s.centre.x > 14 && s.centre.x < 106 && s.centre.y > 24 && s.centre.y < 96);
+        }
+    EXPECT_EQ(ReadScriptFile(VEKTRANO_GOLDEN "/no such.scr").error, ENOENT);
 }
 
 // What the preview passes by without stopping, next to lines it draws.
