@@ -25,10 +25,7 @@ void Expect(bool condition, const char* what)
     }
 }
 
-bool Finite(Point p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 bool Inside(const Extent& extent, Point p)
 {

@@ -33,10 +33,7 @@ std::string MessageLine(const MemoryWindow::Message& message)
     return message.title + ": " + message.text + "\n";
 }
 
-int ExitCode(RunOutcome outcome)
-{
-    return outcome == RunOutcome::Completed ? 0 : 1;
-}
+int ExitCode(RunOutcome outcome) { return outcome == RunOutcome::Completed ? 0 : 1; }
 
 std::string WriteLogFile(const std::string& path, std::string_view log)
 {
@@ -60,8 +57,8 @@ std::string WriteSvgPreview(const std::string& scriptPath, const std::string& sv
         return "Skript Datei kann nicht gelesen werden: " + scriptPath + " (" +
                SystemReason(read.error) + ")";
     if (const int error = WriteSvgFile(*read.picture, svgPath); error != 0)
-        return "SVG Datei kann nicht geschrieben werden: " + svgPath + " (" +
-               SystemReason(error) + ")";
+        return "SVG Datei kann nicht geschrieben werden: " + svgPath + " (" + SystemReason(error) +
+               ")";
     return {};
 }
 

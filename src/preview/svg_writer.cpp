@@ -16,14 +16,10 @@ constexpr std::size_t kFlushAt = 60 * 1024;
 std::string_view ClassOf(ShapeKind kind)
 {
     switch (kind) {
-    case ShapeKind::Wire:
-        return "wire";
-    case ShapeKind::Arc:
-        return "arc";
-    case ShapeKind::RadiusArc:
-        return "radius-arc";
-    case ShapeKind::Circle:
-        return "circle";
+    case ShapeKind::Wire: return "wire";
+    case ShapeKind::Arc: return "arc";
+    case ShapeKind::RadiusArc: return "radius-arc";
+    case ShapeKind::Circle: return "circle";
     }
     return "wire";
 }
@@ -107,14 +103,10 @@ bool SameElement(const Shape& a, const Shape& b)
 std::string_view ShapeColour(ShapeKind kind)
 {
     switch (kind) {
-    case ShapeKind::Wire:
-        return "#1f5fbf";
-    case ShapeKind::Arc:
-        return "#c0392b";
-    case ShapeKind::RadiusArc:
-        return "#d68910";
-    case ShapeKind::Circle:
-        return "#1e8449";
+    case ShapeKind::Wire: return "#1f5fbf";
+    case ShapeKind::Arc: return "#c0392b";
+    case ShapeKind::RadiusArc: return "#d68910";
+    case ShapeKind::Circle: return "#1e8449";
     }
     return "#000000";
 }

@@ -34,32 +34,20 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QColor ColourOf(ShapeKind kind)
-{
-    return QColor(FromUtf8(ShapeColour(kind)));
-}
+QColor ColourOf(ShapeKind kind) { return QColor(FromUtf8(ShapeColour(kind))); }
 
 // Scene coordinates are the drawing's millimetres with y turned down, as Qt
 // counts it, so the drawing stands upright without a mirrored view.
-QPointF ScenePoint(Point p)
-{
-    return {p.x, -p.y};
-}
+QPointF ScenePoint(Point p) { return {p.x, -p.y}; }
 
 QRectF SceneRect(const Extent& extent)
 {
     return QRectF(QPointF(extent.min.x, -extent.max.y), QPointF(extent.max.x, -extent.min.y));
 }
 
-QString Millimetres(double value)
-{
-    return QString::number(value, 'f', 3);
-}
+QString Millimetres(double value) { return QString::number(value, 'f', 3); }
 
-QSettings Settings()
-{
-    return QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano"));
-}
+QSettings Settings() { return QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano")); }
 
 const QString kGeometryKey = QStringLiteral("Vorschau/Geometrie");
 
@@ -160,9 +148,7 @@ public:
             }
             const double pixels = shape.radius * perMm;
             switch (shape.kind) {
-            case ShapeKind::Wire:
-                lines.emplace_back(start, ScenePoint(shape.end));
-                break;
+            case ShapeKind::Wire: lines.emplace_back(start, ScenePoint(shape.end)); break;
             case ShapeKind::Circle:
                 // Below a pixel across, a circle is a dot however it is drawn.
                 if (pixels < 0.5) {
@@ -431,10 +417,7 @@ void PreviewWindow::Fit()
     view_->fitInView(drawing, Qt::KeepAspectRatio);
 }
 
-QString PreviewWindow::StatusText() const
-{
-    return extentLabel_->text();
-}
+QString PreviewWindow::StatusText() const { return extentLabel_->text(); }
 
 void PreviewWindow::showEvent(QShowEvent* event)
 {
@@ -455,9 +438,6 @@ void PreviewWindow::ShowCursorPosition(QPointF scenePoint)
                               .arg(Millimetres(scenePoint.x()), Millimetres(-scenePoint.y())));
 }
 
-void PreviewWindow::SaveGeometry()
-{
-    Settings().setValue(kGeometryKey, saveGeometry());
-}
+void PreviewWindow::SaveGeometry() { Settings().setValue(kGeometryKey, saveGeometry()); }
 
 } // namespace vektrano

@@ -1,6 +1,5 @@
-#include "window_fixture.h"
-
 #include "run/version.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
