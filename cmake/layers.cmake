@@ -6,9 +6,10 @@
 set(VEKTRANO_LAYERS
     "state:"
     "geometry:"
+    "preview:geometry"
     "script:state geometry"
     "run:script"
-    "cli:run"
-    "window:run"
+    "cli:run preview"
+    "window:run preview"
 )
 set(VEKTRANO_QT_FOLDERS window)

@@ -46,6 +46,7 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     text("--offset-x", o.offsetX);
     text("--offset-y", o.offsetY);
     text("--log", o.logFile);
+    text("--svg", o.svgFile);
     app.add_flag("--auto-offset", o.autoOffset);
     app.add_flag("--no-line", o.noLine);
     app.add_flag("--no-arc", o.noArc);
@@ -88,6 +89,10 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     }
     if (scr && scr->empty()) {
         result.error = "SCR is empty";
+        return result;
+    }
+    if (o.svgFile && o.svgFile->empty()) {
+        result.error = "SVG is empty";
         return result;
     }
     o.scr = scr ? *scr : ScriptPathFor(o.dxf);

@@ -24,6 +24,7 @@ struct CliOptions
     bool noCircle = false;
     bool noPolyline = false;
     std::optional<std::string> logFile;
+    std::optional<std::string> svgFile;
     bool quiet = false;
 };
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 
@@ -19,6 +20,8 @@ class Form1;
 }
 
 namespace vektrano {
+
+class PreviewWindow;
 
 // Form1, the program's only window, designed in form1.ui. It holds
 // the controls and implements the window operations the run uses; the run itself
@@ -44,6 +47,8 @@ public:
     // plain line breaks.
     const std::string& LogText() const { return log_; }
     bool RunInProgress() const { return running_; }
+    // The preview window, once "Vorschau" has opened it.
+    PreviewWindow* Preview() const { return preview_; }
 
     // Seams for the tests: the file dialog, the message box, and a hook called on
     // every Yield before the window's events are processed.
@@ -75,6 +80,7 @@ private:
     void Btn_Start_Click();
     void Chk_Auto_Offset_Click();
     void Menue_Version_Click();
+    void Menue_Vorschau_Click();
     // KeyAscii as the form's key event has it: the character typed, which the
     // handler may replace before it reaches the field.
     void Txt_Linienstärke_KeyPress(char16_t& keyAscii);
@@ -91,6 +97,10 @@ private:
     std::unique_ptr<FileDialog> fileDialog_;
     MessageBoxShow showMessage_;
     std::function<void()> yieldHook_;
+    // The menu bar's last entry; disabled until a START has written a script.
+    QAction* Menue_Vorschau = nullptr;
+    PreviewWindow* preview_ = nullptr; // owned by the Qt parent, this window
+    QString previewScript_;
 
     // Each field's text as UTF-8, renewed on every change of the field, so that a
     // read (one per coordinate and script line) costs no conversion and still

@@ -158,13 +158,16 @@ TEST_F(FormTest, InchCannotBeSelected)
     EXPECT_TRUE(Control<QRadioButton>("Option1")->isChecked());
 }
 
-TEST_F(FormTest, MenuBarHasOnlyTheVersionEntryWithoutSubmenu)
+TEST_F(FormTest, MenuBarStartsWithVersionAndEndsWithVorschauWithoutSubmenus)
 {
     const QList<QAction*> entries = window->menuBar()->actions();
-    ASSERT_EQ(entries.size(), 1);
+    ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries.front()->objectName(), QStringLiteral("Menue_Version"));
     EXPECT_EQ(entries.front()->text(), QStringLiteral("Version"));
     EXPECT_EQ(entries.front()->menu(), nullptr);
+    EXPECT_EQ(entries.back()->objectName(), QStringLiteral("Menue_Vorschau"));
+    EXPECT_EQ(entries.back()->text(), QStringLiteral("Vorschau"));
+    EXPECT_EQ(entries.back()->menu(), nullptr);
 }
 
 TEST_F(FormTest, VersionEntryShowsTheVersionMessage)

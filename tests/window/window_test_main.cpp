@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -6,6 +7,12 @@ int main(int argc, char** argv)
     // ctest sets the offscreen platform; the test listing at build time does not.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The preview keeps its place in QSettings; the tests' settings go to a folder
+    // of their own, never to the user's.
+    QTemporaryDir settings;
+    if (!settings.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     // A window closed by a test must not end the application under the next one.
     QApplication::setQuitOnLastWindowClosed(false);
