@@ -11,28 +11,16 @@
 
 namespace vektrano {
 
-namespace {
-
-// Thrown from a flag's callback, which CLI11 runs before it checks the required
-// DXF argument, so "--help" and "--version" work on their own.
-struct HelpRequested
-{
-};
-struct VersionRequested
-{
-};
-
-} // namespace
-
 ParsedArguments ParseArguments(int argc, const char* const argv[])
 {
     ParsedArguments result;
     CliOptions& o = result.options;
 
     CLI::App app;
-    app.set_help_flag();
-    app.add_flag_callback("-h,--help", [] { throw HelpRequested{}; });
-    app.add_flag_callback("--version", [] { throw VersionRequested{}; });
+    // CLI11 answers both before it checks the required DXF argument; the texts
+    // themselves come from the caller, the help from the manual page.
+    app.set_help_flag("-h,--help");
+    app.set_version_flag("--version");
 
     app.add_option("DXF", o.dxf)->required();
     std::optional<std::string> scr;
@@ -71,10 +59,10 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
 
     try {
         app.parse(std::move(args));
-    } catch (const HelpRequested&) {
+    } catch (const CLI::CallForHelp&) {
         result.action = ParsedArguments::Action::Help;
         return result;
-    } catch (const VersionRequested&) {
+    } catch (const CLI::CallForVersion&) {
         result.action = ParsedArguments::Action::Version;
         return result;
     } catch (const CLI::ParseError& error) {

@@ -71,7 +71,7 @@ void TerminalProgress::Show(float value)
 {
     if (!terminal_ || !std::isfinite(value))
         return;
-    const int whole = static_cast<int>(value);
+    const int whole = WholePercent(value);
     if (whole == lastWhole_)
         return;
     lastWhole_ = whole;

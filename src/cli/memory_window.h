@@ -56,8 +56,8 @@ private:
         return static_cast<std::size_t>(value);
     }
 
-    std::array<std::string, 6> fields_;
-    std::array<int, 5> boxes_{};
+    std::array<std::string, kFieldCount> fields_;
+    std::array<int, kCheckBoxCount> boxes_{};
     std::string log_;
     float progress_ = 0;
     bool busy_ = false;

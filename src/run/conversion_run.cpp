@@ -11,8 +11,8 @@
 
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <new>
-#include <sys/stat.h>
 
 namespace vektrano {
 
@@ -40,14 +40,13 @@ std::string WithReason(std::string text, int error)
     return text + " (" + SystemReason(error) + ")";
 }
 
-// True when both paths name one file, through links or spelt differently.
+// True when both paths name one file, through links or spelt differently. A path
+// that names no file yet is not the drawing, so the error overload: it reports
+// instead of throwing.
 bool SameFile(const std::string& a, const std::string& b)
 {
-    struct stat first
-    {
-    }, second{};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 void ResetForScan(Variablen& state)

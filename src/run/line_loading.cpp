@@ -96,20 +96,11 @@ void ShiftLines(Variablen& state, WindowOperations& window)
     // The table only changes how it counts positions; no line moves. The bar still
     // climbs as the lines would be moved one by one: after the j-th of top moves
     // it stands at j * 100 / top.
-    const std::size_t oldTop = state.Lines.SeparatorCount();
+    const std::size_t top = state.Lines.SeparatorCount() + 1;
     state.Lines.Shift();
-    const std::size_t top = oldTop + 1;
-    std::size_t lastStep = 0;
-    for (int percent = 0; percent <= 100; ++percent) {
-        // The first move whose bar value reaches this whole percent.
-        std::size_t step = (static_cast<unsigned long long>(percent) * top + 99) / 100;
-        if (step == 0)
-            step = 1;
-        if (step <= lastStep)
-            continue;
-        lastStep = step;
-        window.SetProgress(static_cast<float>(static_cast<double>(step) * 100 / top));
-    }
+    ProgressSteps progress(window);
+    for (std::size_t step = 1; step <= top; ++step)
+        progress.Set(static_cast<double>(step) * 100 / static_cast<double>(top));
     window.SetProgress(0);
 }
 

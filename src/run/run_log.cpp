@@ -51,9 +51,11 @@ std::string SystemReason(int error)
     }
 }
 
+int WholePercent(double value) { return static_cast<int>(std::floor(value)); }
+
 void ProgressSteps::Set(double value)
 {
-    const int whole = static_cast<int>(std::floor(value));
+    const int whole = WholePercent(value);
     if (whole == lastWhole_ && value != 0 && value != 100)
         return;
     if (value == last_)

@@ -32,6 +32,10 @@ private:
 // The system's reason for a failed file operation, in German.
 std::string SystemReason(int error);
 
+// The whole percent a bar shows for a progress value; every display of progress
+// rounds through here, so the window's bar and the terminal never disagree.
+int WholePercent(double value);
+
 // Forwards progress only when the bar would show a different whole percent, so a
 // pass over millions of records does not call into the window millions of times.
 class ProgressSteps

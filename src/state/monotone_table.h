@@ -8,8 +8,8 @@ namespace vektrano {
 
 // A non-decreasing sequence of 64-bit values held in 4 bytes per element: the low
 // 32 bits are stored, and the few places where the high half steps up are kept
-// aside. Line starts of a drawing fit this shape, so a table of millions of lines
-// costs 4 bytes a line while files beyond 4 GiB still work.
+// aside. The record numbers of a drawing's polyline chains fit this shape, so
+// millions of them cost 4 bytes each while values beyond 2^32 still work.
 class MonotoneTable
 {
 public:

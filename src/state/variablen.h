@@ -13,8 +13,9 @@ namespace vektrano {
 
 // The program's shared state: one instance for the program's life, owned by the
 // program and handed to every run. Each run resets the tables, the tally and the
-// counters; the work slots and FirstVertex are deliberately never cleared, so a
-// value carries from one entity, and one run, to the next.
+// counters; the work slots are deliberately never cleared, so a value carries
+// from one entity, and one run, to the next. FirstVertex starts over at every
+// polyline a converter walks.
 struct Variablen
 {
     Variablen() = default;
