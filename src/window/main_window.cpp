@@ -2,6 +2,7 @@
 
 #include "preview_window.h"
 #include "run/conversion_run.h"
+#include "run/run_log.h"
 #include "run/version.h"
 #include "ui_form1.h"
 
@@ -13,6 +14,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QTextCursor>
+#include <chrono>
 
 namespace vektrano {
 
@@ -120,7 +122,7 @@ void MainWindow::Btn_Start_Click()
         return;
     running_ = true;
     yieldsUntilClockCheck_ = 0;
-    sinceEvents_.invalidate();
+    eventsAt_.reset();
     const QString script = ui_->Txt_SCR->text();
     const RunOutcome outcome = RunConversion(*this, state_);
     running_ = false;
@@ -261,7 +263,7 @@ void MainWindow::ShowLog(std::string_view text)
 
 void MainWindow::SetProgress(float value)
 {
-    const int whole = value > 0 ? (value < 100 ? static_cast<int>(value) : 100) : 0;
+    const int whole = value > 0 ? (value < 100 ? WholePercent(value) : 100) : 0;
     if (whole == ui_->ProgressBar1->value())
         return;
     ui_->ProgressBar1->setValue(whole);
@@ -270,12 +272,27 @@ void MainWindow::SetProgress(float value)
     // a third of a millisecond, and the shift moves it a hundred times at once.
     // A value skipped here is painted by the next move a frame later or by the
     // next event round, whichever comes first.
-    if (sinceBarPainted_.isValid() && sinceBarPainted_.elapsed() < kBarPaintIntervalMs) {
+    const qint64 now = clock_();
+    if (barPaintedAt_ && now - *barPaintedAt_ < kBarPaintIntervalMs) {
         ui_->ProgressBar1->update();
         return;
     }
     ui_->ProgressBar1->repaint();
-    sinceBarPainted_.start();
+    barPaintedAt_ = now;
+}
+
+qint64 MainWindow::SteadyMilliseconds()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void MainWindow::SetClock(Clock clock)
+{
+    clock_ = std::move(clock);
+    eventsAt_.reset();
+    barPaintedAt_.reset();
 }
 
 void MainWindow::SetBusyCursor(bool on)
@@ -308,9 +325,10 @@ bool MainWindow::Yield()
 void MainWindow::ProcessEventsIfDue()
 {
     yieldsUntilClockCheck_ = kYieldsPerClockCheck;
-    if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventIntervalMs) {
+    const qint64 now = clock_();
+    if (!eventsAt_ || now - *eventsAt_ >= kEventIntervalMs) {
         QCoreApplication::processEvents();
-        sinceEvents_.start();
+        eventsAt_ = clock_();
     }
 }
 

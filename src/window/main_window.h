@@ -4,11 +4,11 @@
 #include "run/window_operations.h"
 #include "state/variablen.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -35,6 +35,8 @@ class MainWindow final : public QMainWindow, public WindowOperations
 public:
     using MessageBoxShow =
         std::function<void(const QString& text, const QString& title, Icon icon)>;
+    // Milliseconds on a clock that never goes back; only differences count.
+    using Clock = std::function<qint64()>;
 
     explicit MainWindow(Variablen& state, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -50,11 +52,13 @@ public:
     // The preview window, once "Vorschau" has opened it.
     PreviewWindow* Preview() const { return preview_; }
 
-    // Seams for the tests: the file dialog, the message box, and a hook called on
-    // every Yield before the window's events are processed.
+    // Seams for the tests: the file dialog, the message box, a hook called on
+    // every Yield before the window's events are processed, and the clock that
+    // paces the event rounds and the bar's paints.
     void SetFileDialog(std::unique_ptr<FileDialog> dialog) { fileDialog_ = std::move(dialog); }
     void SetMessageBox(MessageBoxShow show) { showMessage_ = std::move(show); }
     void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
+    void SetClock(Clock clock);
 
     std::string ReadField(Field field) const override;
     int ReadCheckBox(CheckBox box) const override;
@@ -105,15 +109,17 @@ private:
     // Each field's text as UTF-8, renewed on every change of the field, so that a
     // read (one per coordinate and script line) costs no conversion and still
     // sees the text as it stands at that moment.
-    std::array<std::string, 6> fieldText_;
+    std::array<std::string, kFieldCount> fieldText_;
     std::string log_;
     bool logEndsInCr_ = false;
     bool busyCursor_ = false;
     bool running_ = false;
     bool closing_ = false;
     int yieldsUntilClockCheck_ = 0;
-    QElapsedTimer sinceEvents_;
-    QElapsedTimer sinceBarPainted_;
+    static qint64 SteadyMilliseconds();
+    Clock clock_ = SteadyMilliseconds;
+    std::optional<qint64> eventsAt_;
+    std::optional<qint64> barPaintedAt_;
 };
 
 } // namespace vektrano
