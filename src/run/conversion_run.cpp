@@ -158,7 +158,10 @@ RunOutcome Run::Execute()
     const std::string dxfPath = window_.ReadField(Field::Txt_DXF);
     state_.Lines.Clear(); // it views the text about to be replaced
     state_.CurrentLine = {};
-    if (const int error = LoadDxfFile(dxfPath, state_.FileText))
+    // The load and the cut do not yield (no field may change before the scan), but
+    // the window may repaint between their pieces.
+    const auto repaint = [this] { window_.Repaint(); };
+    if (const int error = LoadDxfFile(dxfPath, state_.FileText, repaint))
         return Fail(ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
     log_.Append("fertig\r\n\r\n");
 
@@ -169,7 +172,7 @@ RunOutcome Run::Execute()
     if (const int error = script_.Open(scrPath))
         return Fail(ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
 
-    if (!CutLines(state_, log_)) {
+    if (!CutLines(state_, log_, repaint)) {
         log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");
         if (!script_.Close())
             return WriteFailed(scrPath);

@@ -28,6 +28,10 @@ public:
     // the run to end now (it is being closed); the run then closes the script,
     // restores the cursor and returns without further messages.
     virtual bool Yield() = 0;
+    // Lets the window repaint and answer the window system, but takes no user input,
+    // so no field can change: the phases that must not yield call it at short
+    // intervals, and the window decides by its clock whether to do anything.
+    virtual void Repaint() = 0;
     // The decimal separator of the user's locale, for the offsets the run writes.
     virtual char DecimalSeparator() const = 0;
 };

@@ -296,6 +296,14 @@ void MainWindow::ProcessEventsIfDue()
     }
 }
 
+void MainWindow::Repaint()
+{
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventIntervalMs)
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceEvents_.start();
+}
+
 char MainWindow::DecimalSeparator() const
 {
     const QString point = QLocale().decimalPoint();
