@@ -1,5 +1,6 @@
 #include "cli_process.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -37,14 +38,14 @@ std::filesystem::path ErrPath(const std::filesystem::path& workDir)
     return workDir / ".stderr";
 }
 
-// Starts vektrano-cli in workDir; standard error goes to errFd, or to a file when
+// Starts program in workDir; standard error goes to errFd, or to a file when
 // it is -1.
-pid_t Spawn(const std::vector<std::string>& args, const std::filesystem::path& workDir, int errFd,
-            int closeInChild)
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::filesystem::path& workDir, int errFd, int closeInChild)
 {
     const std::string outPath = OutPath(workDir).string();
     const std::string errPath = ErrPath(workDir).string();
-    std::vector<std::string> argv{VEKTRANO_CLI_PATH};
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cArgs;
     for (auto& a : argv)
@@ -73,8 +74,14 @@ pid_t Spawn(const std::vector<std::string>& args, const std::filesystem::path& w
 ProcessResult Wait(pid_t pid, const std::filesystem::path& workDir, const std::string* err)
 {
     ProcessResult result;
+    // A program that should have exited but waits (a window that opened) is ended
+    // after a minute, so the test fails instead of hanging.
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    for (int waited = 0; ::waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 6000)
+            ::kill(pid, SIGKILL);
+        ::usleep(10000);
+    }
     if (WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     result.out = ReadBytes(OutPath(workDir));
@@ -90,20 +97,26 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::filesystem
                      bool errToTerminal)
 {
     if (!errToTerminal)
-        return Wait(Spawn(args, workDir, -1, -1), workDir, nullptr);
+        return RunProgram(VEKTRANO_CLI_PATH, args, workDir);
     int master = -1, slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
-    const pid_t pid = Spawn(args, workDir, slave, master);
+    const pid_t pid = Spawn(VEKTRANO_CLI_PATH, args, workDir, slave, master);
     ::close(slave);
     const std::string err = ReadAll(master);
     ::close(master);
     return Wait(pid, workDir, &err);
 }
 
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir)
+{
+    return Wait(Spawn(program, args, workDir, -1, -1), workDir, nullptr);
+}
+
 StartedCli StartCli(const std::vector<std::string>& args, const std::filesystem::path& workDir)
 {
-    return {Spawn(args, workDir, -1, -1), workDir};
+    return {Spawn(VEKTRANO_CLI_PATH, args, workDir, -1, -1), workDir};
 }
 
 ProcessResult FinishCli(const StartedCli& cli)

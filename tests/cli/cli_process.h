@@ -19,6 +19,10 @@ struct ProcessResult
 ProcessResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
                      bool errToTerminal = false);
 
+// The same for another program of the build, standard error to a file.
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir);
+
 // vektrano-cli started in the background, its output going to files in the
 // work folder until FinishCli waits for it.
 struct StartedCli
