@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "qt_german.h"
 #include "window_arguments.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
         return AnswerWithoutWindow(early);
 
     QApplication app(argc, argv);
+    InstallQtGermanTexts(app);
     const WindowArguments parsed = ParseWindowArguments(QApplication::arguments());
     if (parsed.action != WindowArguments::Action::Open)
         return AnswerWithoutWindow(parsed);

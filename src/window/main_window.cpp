@@ -91,6 +91,8 @@ void MainWindow::Form_Load()
 void MainWindow::Btn_DXF_Click()
 {
     fileDialog_->SetFilter(QStringLiteral("DXF Dateien|*.dxf"));
+    fileDialog_->SetTitle(QStringLiteral("DXF Datei öffnen"));
+    fileDialog_->SetStartPath(ui_->Txt_DXF->text());
     // A cancelled dialog leaves both fields as they were.
     if (!fileDialog_->ShowOpen())
         return;
@@ -104,6 +106,8 @@ void MainWindow::Btn_SCR_Click()
     fileDialog_->SetFilter(QStringLiteral("SCR Dateien|*.scr"));
     // Stays set for every later use of the dialog, the DXF browse included.
     fileDialog_->SetDefaultExt(QStringLiteral("scr"));
+    fileDialog_->SetTitle(QStringLiteral("SCR Datei wählen"));
+    fileDialog_->SetStartPath(ui_->Txt_SCR->text());
     if (!fileDialog_->ShowOpen())
         return;
     ui_->Txt_SCR->setText(fileDialog_->FileName());

@@ -1,3 +1,5 @@
+#include "window/qt_german.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -7,6 +9,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the program does at start, so the tests meet the texts a user sees.
+    vektrano::InstallQtGermanTexts(app);
     // A window closed by a test must not end the application under the next one.
     QApplication::setQuitOnLastWindowClosed(false);
     testing::InitGoogleTest(&argc, argv);
