@@ -45,7 +45,7 @@ int LoadDxfFile(const std::string& path, std::string& text, const std::function<
     // called, so no stretch of the load is longer than one piece.
     const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
     text.reserve(expected);
-    constexpr std::size_t kPiece = std::size_t{4} << 20;
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     char probe[1 << 16];
     for (;;) {
         if (pause && used != 0)

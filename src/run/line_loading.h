@@ -9,7 +9,7 @@
 namespace vektrano {
 
 // Reads the whole file into text. Returns 0 or the system's error number; a folder
-// is refused with EISDIR. pause, when given, is called between pieces of a few MB.
+// is refused with EISDIR. pause, when given, is called between pieces of a MiB.
 int LoadDxfFile(const std::string& path, std::string& text,
                 const std::function<void()>& pause = {});
 

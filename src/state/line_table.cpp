@@ -8,7 +8,7 @@ namespace vektrano {
 namespace {
 
 // Both passes over the text call pause after each piece of this many bytes.
-constexpr std::size_t kPiece = std::size_t{4} << 20;
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 void PauseAt(const std::function<void()>& pause, std::size_t done, std::size_t total)
 {

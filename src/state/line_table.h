@@ -19,7 +19,7 @@ public:
     // Cuts text at every occurrence of separator ("\r\n", "\r" or "\n"). The pieces,
     // including a possibly empty piece after the last separator, become the lines.
     // An empty text gives no piece at all. pause, when given, is called between
-    // pieces of a few MB of text.
+    // pieces of a MiB of text.
     void Cut(std::string_view text, std::string_view separator,
              const std::function<void()>& pause = {});
 

@@ -250,7 +250,12 @@ void MainWindow::SetProgress(float value)
     const int whole = value > 0 ? (value < 100 ? static_cast<int>(value) : 100) : 0;
     if (whole == ui_->ProgressBar1->value())
         return;
+    // setValue repaints the bar at once on every step it can show, and the shift
+    // makes a hundred steps in a row: its own repaint is held back, and the bar is
+    // painted below, once a frame.
+    ui_->ProgressBar1->setUpdatesEnabled(false);
     ui_->ProgressBar1->setValue(whole);
+    ui_->ProgressBar1->setUpdatesEnabled(true);
     // The shift and the output pass do not yield, so the bar paints itself now,
     // but no more than once a display frame: a paint of the styled bar costs about
     // a third of a millisecond, and the shift moves it a hundred times at once.

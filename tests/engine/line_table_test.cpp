@@ -33,9 +33,9 @@ std::string Plain(std::string_view lineEnd)
 
 TEST(LineTable, CutsTheSameAcrossThePiecesBetweenPauses)
 {
-    // The cut pauses every 4 MiB: a CR LF split by a piece's end still counts once,
+    // The cut pauses every MiB: a CR LF split by a piece's end still counts once,
     // a CR at its end before another CR does not, and no line is lost or doubled.
-    constexpr std::size_t kPiece = std::size_t{4} << 20;
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     struct Case
     {
         const char* name;
