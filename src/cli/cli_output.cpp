@@ -42,10 +42,7 @@ std::string SignalLine(int signal, RunOutcome outcome)
     return "vektrano-cli: Abbruch durch " + name + ", keine SCR Datei geschrieben.\n";
 }
 
-int ExitCode(RunOutcome outcome)
-{
-    return outcome == RunOutcome::Completed ? 0 : 1;
-}
+int ExitCode(RunOutcome outcome) { return outcome == RunOutcome::Completed ? 0 : 1; }
 
 std::string WriteLogFile(const std::string& path, std::string_view log)
 {

@@ -11,10 +11,7 @@ namespace {
 // lets a handler store to.
 volatile std::sig_atomic_t caught = 0;
 
-extern "C" void NoteSignal(int signal)
-{
-    caught = signal;
-}
+extern "C" void NoteSignal(int signal) { caught = signal; }
 
 } // namespace
 
@@ -32,9 +29,6 @@ void CatchStopSignals()
         sigaction(signal, &action, nullptr);
 }
 
-int StopSignal()
-{
-    return caught;
-}
+int StopSignal() { return caught; }
 
 } // namespace vektrano

@@ -49,7 +49,9 @@ struct FileId
 // The regular file a path names now; none for a pipe, a device or a missing path.
 std::optional<FileId> RegularFileAt(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return FileId{info.st_dev, info.st_ino};
@@ -58,7 +60,9 @@ std::optional<FileId> RegularFileAt(const std::string& path)
 // True when both paths name one file, through links or spelt differently.
 bool SameFile(const std::string& a, const std::string& b)
 {
-    struct stat first{}, second{};
+    struct stat first
+    {
+    }, second{};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
@@ -119,8 +123,8 @@ void AppendUnknownRows(const UnknownTally& tally, RunLog& log)
 std::string Statistics(const Variablen& s)
 {
     auto line = [](const char* label, const char* tabs, long long met, long long written) {
-        return std::string(label) + std::to_string(met) + tabs + " davon konvertiert: " +
-               std::to_string(written) + std::string(CRLF);
+        return std::string(label) + std::to_string(met) + tabs +
+               " davon konvertiert: " + std::to_string(written) + std::string(CRLF);
     };
     return line("Anzahl Linien: ", "\t\t", s.CountLine, s.ConvLine) +
            line("Anzahl Kreise: ", "\t\t", s.CountCircle, s.ConvCircle) +
@@ -135,8 +139,7 @@ public:
         : window_(window)
         , state_(state)
         , log_(window)
-    {
-    }
+    {}
 
     RunOutcome Execute();
 
@@ -195,7 +198,8 @@ RunOutcome Run::Execute()
     // the window may repaint between their pieces.
     const auto repaint = [this] { window_.Repaint(); };
     if (const int error = LoadDxfFile(dxfPath, state_.FileText, repaint))
-        return Fail(ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
+        return Fail(
+            ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
     log_.Append("fertig\r\n\r\n");
 
     // Opening the script empties it: when it is the drawing itself, refuse before.
@@ -203,7 +207,8 @@ RunOutcome Run::Execute()
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
     if (const int error = script_.Open(scrPath))
-        return Fail(ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
+        return Fail(
+            ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
     scrPath_ = scrPath;
     scriptId_ = RegularFileAt(scrPath);
 

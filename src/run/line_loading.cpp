@@ -32,7 +32,9 @@ int LoadDxfFile(const std::string& path, std::string& text, const std::function<
         return errno;
     if (::fcntl(file.fd, F_SETFL, 0) != 0)
         return errno;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(file.fd, &info) != 0)
         return errno;
     if (S_ISDIR(info.st_mode))
@@ -85,8 +87,9 @@ bool CutLines(Variablen& state, RunLog& log, const std::function<void()>& pause)
         const char* message;
         const char* separator;
     };
-    for (const Fallback& fallback : {Fallback{"Importierte Zeilen mit CRLF = 0, versuche CR", "\r"},
-                                     Fallback{"Importierte Zeilen mit CR = 0, versuche LF", "\n"}}) {
+    for (const Fallback& fallback :
+         {Fallback{"Importierte Zeilen mit CRLF = 0, versuche CR", "\r"},
+          Fallback{"Importierte Zeilen mit CR = 0, versuche LF", "\n"}}) {
         if (lines.SeparatorCount() != 0)
             break;
         log.Append(std::string(fallback.message) + std::string(CRLF));

@@ -6,7 +6,6 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
-
 #include <array>
 #include <functional>
 #include <memory>

@@ -55,8 +55,7 @@ int AnswerWithoutWindow(const WindowArguments& arguments)
                      arguments.error.toLocal8Bit().constData(), static_cast<int>(kUsageLine.size()),
                      kUsageLine.data());
         return 2;
-    case WindowArguments::Action::Open:
-        break;
+    case WindowArguments::Action::Open: break;
     }
     return 0;
 }

@@ -29,14 +29,8 @@ std::string ReadAll(int fd)
 
 namespace {
 
-std::filesystem::path OutPath(const std::filesystem::path& workDir)
-{
-    return workDir / ".stdout";
-}
-std::filesystem::path ErrPath(const std::filesystem::path& workDir)
-{
-    return workDir / ".stderr";
-}
+std::filesystem::path OutPath(const std::filesystem::path& workDir) { return workDir / ".stdout"; }
+std::filesystem::path ErrPath(const std::filesystem::path& workDir) { return workDir / ".stderr"; }
 
 // Starts program in workDir; standard error goes to errFd, or to a file when
 // it is -1.
@@ -119,10 +113,7 @@ StartedCli StartCli(const std::vector<std::string>& args, const std::filesystem:
     return {Spawn(VEKTRANO_CLI_PATH, args, workDir, -1, -1), workDir};
 }
 
-ProcessResult FinishCli(const StartedCli& cli)
-{
-    return Wait(cli.pid, cli.workDir, nullptr);
-}
+ProcessResult FinishCli(const StartedCli& cli) { return Wait(cli.pid, cli.workDir, nullptr); }
 
 bool WaitUntilOpen(int pid, const std::filesystem::path& file)
 {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
