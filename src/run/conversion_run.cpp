@@ -206,7 +206,7 @@ RunOutcome Run::Execute()
     const std::string scrPath = window_.ReadField(Field::Txt_SCR);
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
-    if (const int error = script_.Open(scrPath))
+    if (const int error = script_.Open(scrPath, repaint))
         return Fail(
             ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
     scrPath_ = scrPath;
