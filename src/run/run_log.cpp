@@ -55,6 +55,11 @@ int WholePercent(double value) { return static_cast<int>(std::floor(value)); }
 
 void ProgressSteps::Set(double value)
 {
+    // The passes call this once per entity and never yield: every so many entities
+    // the window may repaint, which costs a look at its clock when nothing is due.
+    constexpr unsigned kCallsPerRepaint = 512;
+    if (++calls_ % kCallsPerRepaint == 0)
+        window_.Repaint();
     const int whole = WholePercent(value);
     if (whole == lastWhole_ && value != 0 && value != 100)
         return;

@@ -37,7 +37,8 @@ std::string SystemReason(int error);
 int WholePercent(double value);
 
 // Forwards progress only when the bar would show a different whole percent, so a
-// pass over millions of records does not call into the window millions of times.
+// pass over millions of records does not call into the window millions of times;
+// it lets the window repaint as the records go by.
 class ProgressSteps
 {
 public:
@@ -50,6 +51,7 @@ private:
     WindowOperations& window_;
     int lastWhole_ = -1;
     double last_ = -1;
+    unsigned calls_ = 0;
 };
 
 } // namespace vektrano

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -102,6 +103,18 @@ TEST_F(FormTest, ShowsTheCaptionsOfTheDesign)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Control<QAbstractButton>(c.name)->text(), QString::fromUtf8(c.text));
     }
+}
+
+TEST_F(FormTest, LogContextMenuSpeaksGerman)
+{
+    const std::unique_ptr<QMenu> menu(
+        Control<QPlainTextEdit>("Text1")->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts.append(action->text().section(u'\t', 0, 0)); // the shortcut follows a TAB
+    EXPECT_TRUE(texts.contains(QStringLiteral("Alles auswählen")))
+        << texts.join(u' ').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Einf&ügen"))) << texts.join(u' ').toStdString();
 }
 
 TEST_F(FormTest, CaptionsFitTheirControls)
