@@ -135,23 +135,4 @@ bool WaitUntilOpen(int pid, const std::filesystem::path& file)
     return false;
 }
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Dxf(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
 } // namespace vektrano::test

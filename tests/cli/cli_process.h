@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/dxf_text.h"
+#include "support/files.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,11 +39,5 @@ ProcessResult FinishCli(const StartedCli& cli);
 // Waits up to ten seconds until the process holds the file open; false if it
 // never did.
 bool WaitUntilOpen(int pid, const std::filesystem::path& file);
-
-std::string ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
-
-// Joins DXF lines with CR LF, a CR LF after the last one too.
-std::string Dxf(const std::vector<std::string>& lines);
 
 } // namespace vektrano::test

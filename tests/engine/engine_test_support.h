@@ -3,78 +3,20 @@
 #include "cli/memory_window.h"
 #include "run/conversion_run.h"
 #include "state/variablen.h"
+#include "support/dxf_text.h"
+#include "support/files.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace vektrano::test {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh folder per test, removed with everything in it afterwards.
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "vektrano-engine-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const fs::path& Path() const { return path_; }
-    fs::path operator/(std::string_view name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
-
-// A drawing given as its lines, each ended by CR LF as most exporters write them.
-inline std::string Dxf(std::initializer_list<std::string_view> lines,
-                       std::string_view lineEnd = "\r\n")
-{
-    std::string text;
-    for (std::string_view line : lines) {
-        text += line;
-        text += lineEnd;
-    }
-    return text;
-}
-
-inline constexpr std::string_view kHeader = "# Trazor generated script file.\r\n"
-                                            "Grid mm 0.1;\r\n"
-                                            "Set Wire_Bend 2;\r\n"
-                                            "Layer 20;\r\n"
-                                            "Change Font Vector;\r\n";
 
 inline const std::string kHint = "Hinweis: Bei gro\xC3\x9F"
                                  "en Dateien kann da Laden u.U. mehrere Minuten dauern !\r\n\r\n";

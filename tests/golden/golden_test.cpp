@@ -3,6 +3,7 @@
 // arc end points against an independent computation with pi = 3.141592654).
 #include "cli/memory_window.h"
 #include "run/conversion_run.h"
+#include "support/files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,11 +14,7 @@
 namespace vektrano {
 namespace {
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadBytes;
 
 struct GoldenCase
 {

@@ -21,7 +21,7 @@ const std::string kDrawing = Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", 
 TEST_F(FilePaths, ScriptNamingTheDrawingIsRefusedAndTheDrawingSurvives)
 {
     fs::create_directory(Path("a"));
-    WriteFile(Path("plan.dxf"), kDrawing);
+    WriteBytes(Path("plan.dxf"), kDrawing);
     fs::create_symlink(Path("plan.dxf"), Path("symbolic.scr"));
     fs::create_hard_link(Path("plan.dxf"), Path("hard.scr"));
     const std::string spellings[] = {Path("./a/../plan.dxf"), Path("symbolic.scr"),
@@ -35,7 +35,7 @@ TEST_F(FilePaths, ScriptNamingTheDrawingIsRefusedAndTheDrawingSurvives)
                                          "Datei: " +
                                          scr + "\r\n"))
             << result.log;
-        EXPECT_EQ(ReadFile(Path("plan.dxf")), kDrawing);
+        EXPECT_EQ(ReadBytes(Path("plan.dxf")), kDrawing);
     }
 }
 
@@ -43,7 +43,7 @@ TEST_F(FilePaths, FullDiskIsAWriteErrorAndNeverASuccess)
 {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
-    WriteFile(Path("plan.dxf"), kDrawing);
+    WriteBytes(Path("plan.dxf"), kDrawing);
     {
         SCOPED_TRACE("small script, fails when it is closed");
         ExpectErrorStop(ConvertPaths(Path("plan.dxf"), "/dev/full"),
@@ -56,7 +56,7 @@ TEST_F(FilePaths, FullDiskIsAWriteErrorAndNeverASuccess)
         for (int i = 0; i < 60'000; ++i)
             big += Dxf({"0", "LINE", "10", "1", "20", "2", "11", "3", "21", "4"});
         big += Dxf({"0", "ENDSEC", "0", "EOF"});
-        WriteFile(Path("big.dxf"), big);
+        WriteBytes(Path("big.dxf"), big);
         ExpectErrorStop(ConvertPaths(Path("big.dxf"), "/dev/full"),
                         "Fehler beim Schreiben der SCR Datei: /dev/full (kein Speicherplatz mehr "
                         "auf dem Datenträger)");
@@ -73,7 +73,7 @@ struct PathCase
 
 TEST_F(FilePaths, UnusablePathsStopWithTheSystemsReason)
 {
-    WriteFile(Path("plan.dxf"), kDrawing);
+    WriteBytes(Path("plan.dxf"), kDrawing);
     fs::create_directory(Path("folder"));
     const PathCase cases[] = {
         {"script in a missing folder", Path("plan.dxf"), Path("missing/plan.scr"),
@@ -94,7 +94,7 @@ TEST_F(FilePaths, UnusablePathsStopWithTheSystemsReason)
         SCOPED_TRACE(c.name);
         const RunResult result = ConvertPaths(c.dxf, c.scr);
         ExpectErrorStop(result, c.stop);
-        EXPECT_EQ(ReadFile(Path("plan.dxf")), kDrawing);
+        EXPECT_EQ(ReadBytes(Path("plan.dxf")), kDrawing);
         // A drawing that cannot be read leaves the script untouched.
         EXPECT_FALSE(fs::exists(Path("out.scr")));
     }
@@ -105,7 +105,7 @@ TEST_F(FilePaths, BlanksAndUmlautsInPaths)
     fs::create_directory(Path("Zeichnungen für Jürgen"));
     const std::string dxf = Path("Zeichnungen für Jürgen/Gehäuse ÄÖÜ ß.dxf");
     const std::string scr = Path("Zeichnungen für Jürgen/Gehäuse ÄÖÜ ß.scr");
-    WriteFile(dxf, kDrawing);
+    WriteBytes(dxf, kDrawing);
     const RunResult result = ConvertPaths(dxf, scr);
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_NE(result.log.find("Lade Datei " + dxf + "...fertig\r\n"), std::string::npos);
@@ -116,10 +116,10 @@ TEST_F(FilePaths, BlanksAndUmlautsInPaths)
 // new script must still hold nothing of the old one, large or small.
 TEST_F(FilePaths, OldScriptIsEmptiedWhateverItsSize)
 {
-    WriteFile(Path("plan.dxf"), kDrawing);
+    WriteBytes(Path("plan.dxf"), kDrawing);
     for (const std::size_t size : {std::size_t{10}, (std::size_t{40} << 20) + 3}) {
         SCOPED_TRACE(size);
-        WriteFile(Path("plan.scr"), std::string(size, 'x'));
+        WriteBytes(Path("plan.scr"), std::string(size, 'x'));
         const RunResult result = ConvertPaths(Path("plan.dxf"), Path("plan.scr"));
         EXPECT_EQ(result.outcome, RunOutcome::Completed);
         EXPECT_EQ(result.script, std::string(kHeader) + "Wire 0.01 (1 2) (3 4)\r\n");
@@ -130,7 +130,7 @@ TEST_F(FilePaths, OldScriptIsEmptiedWhateverItsSize)
 // opened without blocking. A regression shows as a test that never ends.
 TEST_F(FilePaths, NamedPipesWithoutAPeerDoNotHang)
 {
-    WriteFile(Path("plan.dxf"), kDrawing);
+    WriteBytes(Path("plan.dxf"), kDrawing);
     ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
     {
         SCOPED_TRACE("pipe as the script, nobody reading");
@@ -149,15 +149,15 @@ TEST_F(FilePaths, NamedPipesWithoutAPeerDoNotHang)
         window_.SetField(Field::Txt_SCR, Path("out.scr"));
         EXPECT_EQ(RunConversion(window_, state_), RunOutcome::Stopped);
         EXPECT_TRUE(window_.Log().ends_with("unbekanntes Format. BEENDE Konvertierung.\r\n"));
-        EXPECT_EQ(ReadFile(Path("out.scr")), "");
+        EXPECT_EQ(ReadBytes(Path("out.scr")), "");
         EXPECT_FALSE(window_.BusyCursor());
     }
 }
 
 TEST_F(FilePaths, ReadOnlyScriptIsNotWritten)
 {
-    WriteFile(Path("plan.dxf"), kDrawing);
-    WriteFile(Path("locked.scr"), "kept");
+    WriteBytes(Path("plan.dxf"), kDrawing);
+    WriteBytes(Path("locked.scr"), "kept");
     ASSERT_EQ(::chmod(Path("locked.scr").c_str(), 0444), 0);
     // Root writes through a missing write permission.
     const int probe = ::open(Path("locked.scr").c_str(), O_WRONLY);

@@ -1,52 +1,10 @@
 #include "hostile_run.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 namespace vektrano {
-
-std::string Dxf(std::initializer_list<std::string_view> lines, std::string_view eol)
-{
-    std::string text;
-    for (std::string_view line : lines) {
-        text += line;
-        text += eol;
-    }
-    return text;
-}
-
-void WriteFile(const std::string& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void HostileRun::SetUp()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "vektrano-hostile-XXXXXX");
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr) << errno;
-    folder_ = pattern;
-}
-
-void HostileRun::TearDown()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-}
 
 RunResult HostileRun::Convert(std::string_view dxf)
 {
-    WriteFile(Path("plan.dxf"), dxf);
+    WriteBytes(Path("plan.dxf"), dxf);
     return ConvertPaths(Path("plan.dxf"), Path("plan.scr"));
 }
 
@@ -63,7 +21,7 @@ RunResult HostileRun::ConvertPaths(const std::string& dxfPath, const std::string
     // Only a regular file: /dev/full reads as endless zeros.
     std::error_code ignored;
     if (std::filesystem::is_regular_file(scrPath, ignored))
-        result.script = ReadFile(scrPath);
+        result.script = ReadBytes(scrPath);
     result.busyCursor = window_.BusyCursor();
     return result;
 }

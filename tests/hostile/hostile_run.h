@@ -3,6 +3,8 @@
 #include "cli/memory_window.h"
 #include "run/conversion_run.h"
 #include "state/variablen.h"
+#include "support/dxf_text.h"
+#include "support/files.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -12,17 +14,10 @@
 
 namespace vektrano {
 
-inline constexpr std::string_view kHeader = "# Trazor generated script file.\r\n"
-                                            "Grid mm 0.1;\r\n"
-                                            "Set Wire_Bend 2;\r\n"
-                                            "Layer 20;\r\n"
-                                            "Change Font Vector;\r\n";
-
-// Lines each ended by eol.
-std::string Dxf(std::initializer_list<std::string_view> lines, std::string_view eol = "\r\n");
-
-void WriteFile(const std::string& path, std::string_view bytes);
-std::string ReadFile(const std::string& path);
+using test::Dxf;
+using test::kHeader;
+using test::ReadBytes;
+using test::WriteBytes;
 
 struct RunResult
 {
@@ -38,10 +33,7 @@ struct RunResult
 class HostileRun : public ::testing::Test
 {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    std::string Path(std::string_view name) const { return folder_ + "/" + std::string(name); }
+    std::string Path(std::string_view name) const { return (folder_ / name).string(); }
 
     // Writes dxf to plan.dxf and converts it into plan.scr.
     RunResult Convert(std::string_view dxf);
@@ -52,7 +44,7 @@ protected:
     // line and no statistics.
     static void ExpectErrorStop(const RunResult& result, std::string_view text);
 
-    std::string folder_;
+    test::TempDir folder_;
     MemoryWindow window_;
     Variablen state_;
 };

@@ -51,17 +51,6 @@ MemoryRun RunInMemory(const RunInputs& in, char decimalSeparator)
             window.Messages()};
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 bool HeldOpen(const std::string& path)
 {
     namespace fs = std::filesystem;

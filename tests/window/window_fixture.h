@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/memory_window.h"
+#include "support/files.h"
 #include "window/main_window.h"
 
 #include <QCheckBox>
@@ -81,8 +82,6 @@ struct MemoryRun
 // Runs the engine through a MemoryWindow, as vektrano-cli does.
 MemoryRun RunInMemory(const RunInputs& inputs, char decimalSeparator = '.');
 
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
 // True while this process holds a descriptor open on the file.
 bool HeldOpen(const std::string& path);
 
