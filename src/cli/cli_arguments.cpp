@@ -48,6 +48,9 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     app.add_flag("--no-circle", o.noCircle);
     app.add_flag("--no-polyline", o.noPolyline);
     app.add_flag("-q,--quiet", o.quiet);
+    app.add_flag("--full-geometry", o.conversion.fullGeometry);
+    std::optional<std::string> drawingUnit;
+    text("--drawing-unit", drawingUnit);
 
     try {
         app.parse(argc, argv);
@@ -70,6 +73,14 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     if (scr && scr->empty()) {
         result.error = "SCR is empty";
         return result;
+    }
+    if (drawingUnit) {
+        o.conversion.drawingUnit = UnitOfName(*drawingUnit);
+        if (!o.conversion.drawingUnit) {
+            result.error =
+                "--drawing-unit: " + *drawingUnit + " is not one of mm, cm, m, inch, mil, foot";
+            return result;
+        }
     }
     o.scr = scr ? *scr : ScriptPathFor(o.dxf);
     // What the window's key filter does to every typed comma.

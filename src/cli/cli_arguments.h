@@ -1,6 +1,7 @@
 #pragma once
 
 #include "memory_window.h"
+#include "run/conversion_options.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@ struct CliOptions
     bool noPolyline = false;
     std::optional<std::string> logFile;
     bool quiet = false;
+    ConversionOptions conversion;
 };
 
 struct ParsedArguments

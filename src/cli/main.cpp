@@ -34,7 +34,7 @@ int main(int argc, char* argv[])
         std::fputs(MessageLine(message).c_str(), stderr);
     };
     Variablen state;
-    const RunOutcome outcome = RunConversion(window, state);
+    const RunOutcome outcome = RunConversion(window, state, parsed.options.conversion);
     progress.Clear();
     return FinishRun(parsed.options, window, outcome);
 }

@@ -2,6 +2,7 @@
 
 #include "auto_offset.h"
 #include "entity_scan.h"
+#include "full_geometry_run.h"
 #include "line_loading.h"
 #include "run_log.h"
 #include "script/converters.h"
@@ -9,6 +10,7 @@
 #include "script/number_rules.h"
 
 #include <cmath>
+#include <cstdio>
 #include <new>
 #include <sys/stat.h>
 
@@ -114,9 +116,10 @@ std::string Statistics(const Variablen& s)
 class Run
 {
 public:
-    Run(WindowOperations& window, Variablen& state)
+    Run(WindowOperations& window, Variablen& state, const ConversionOptions& options)
         : window_(window)
         , state_(state)
+        , options_(options)
         , log_(window)
     {
     }
@@ -138,8 +141,19 @@ private:
         return Fail(ErrorStop(WithReason("Fehler beim Schreiben der SCR Datei: " + path, error)));
     }
 
+    RunOutcome FullGeometryPass(const std::string& scrPath)
+    {
+        if (auto stop = RunFullGeometry(window_, state_, options_, script_, log_, scrPath)) {
+            const RunOutcome outcome = Fail(*stop);
+            std::remove(scrPath.c_str()); // this mode leaves no half-written script
+            return outcome;
+        }
+        return RunOutcome::Completed;
+    }
+
     WindowOperations& window_;
     Variablen& state_;
+    const ConversionOptions& options_;
     RunLog log_;
     ScriptFile script_;
 };
@@ -180,6 +194,8 @@ RunOutcome Run::Execute()
         return RunOutcome::Cancelled;
     ShiftLines(state_, window_);
     log_.Append("fertig\r\n\r\n");
+    if (options_.fullGeometry)
+        return FullGeometryPass(scrPath);
     log_.Append("Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n");
     log_.Append(std::string(76, '-') + std::string(CRLF));
 
@@ -223,10 +239,11 @@ RunOutcome Run::Execute()
 
 } // namespace
 
-RunOutcome RunConversion(WindowOperations& window, Variablen& state)
+RunOutcome RunConversion(WindowOperations& window, Variablen& state,
+                         const ConversionOptions& options)
 {
     try {
-        Run run(window, state);
+        Run run(window, state, options);
         return run.Execute();
     } catch (const std::bad_alloc&) {
         // A drawing larger than memory allows: say so instead of crashing.
