@@ -9,7 +9,10 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTextCursor>
 
 namespace vektrano {
@@ -57,6 +60,17 @@ MainWindow::MainWindow(Variablen& state, QWidget* parent)
     // clicked, not toggled: the handler answers the user's click only.
     connect(ui_->Chk_Auto_Offset, &QCheckBox::clicked, this, &MainWindow::Chk_Auto_Offset_Click);
     connect(ui_->Menue_Version, &QAction::triggered, this, &MainWindow::Menue_Version_Click);
+    QMenu* options = ui_->menubar->addMenu(QStringLiteral("Optionen"));
+    options->setObjectName(QStringLiteral("Menue_Optionen"));
+    Menue_Vollständige_Geometrie = options->addAction(QStringLiteral("Vollständige Geometrie"));
+    Menue_Vollständige_Geometrie->setObjectName(QStringLiteral("Menue_Vollständige_Geometrie"));
+    Menue_Vollständige_Geometrie->setCheckable(true);
+    Menue_Vollständige_Geometrie->setChecked(
+        QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano"))
+            .value(QStringLiteral("VollstaendigeGeometrie"), false)
+            .toBool());
+    connect(Menue_Vollständige_Geometrie, &QAction::toggled, this,
+            &MainWindow::Menue_Vollständige_Geometrie_Click);
     ui_->Txt_Linienstärke->installEventFilter(this);
     for (const Field field : {Field::Txt_DXF, Field::Txt_SCR, Field::Txt_Layer,
                               Field::Txt_Linienstärke, Field::Txt_Offset_X, Field::Txt_Offset_Y}) {
@@ -118,7 +132,9 @@ void MainWindow::Btn_Start_Click()
     running_ = true;
     yieldsUntilClockCheck_ = 0;
     sinceEvents_.invalidate();
-    RunConversion(*this, state_);
+    ConversionOptions options;
+    options.fullGeometry = Menue_Vollständige_Geometrie->isChecked();
+    RunConversion(*this, state_, options);
     running_ = false;
     // A close asked for during the run waited for the run to end.
     if (closing_)
@@ -131,6 +147,12 @@ void MainWindow::Chk_Auto_Offset_Click()
         ui_->Txt_Offset_X->setText(QStringLiteral("0"));
         ui_->Txt_Offset_Y->setText(QStringLiteral("0"));
     }
+}
+
+void MainWindow::Menue_Vollständige_Geometrie_Click(bool checked)
+{
+    QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano"))
+        .setValue(QStringLiteral("VollstaendigeGeometrie"), checked);
 }
 
 void MainWindow::Menue_Version_Click()

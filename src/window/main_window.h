@@ -5,6 +5,7 @@
 #include "state/variablen.h"
 
 #include <QElapsedTimer>
+#include <QAction>
 #include <QMainWindow>
 
 #include <array>
@@ -76,6 +77,7 @@ private:
     void Btn_Start_Click();
     void Chk_Auto_Offset_Click();
     void Menue_Version_Click();
+    void Menue_Vollständige_Geometrie_Click(bool checked);
     // KeyAscii as the form's key event has it: the character typed, which the
     // handler may replace before it reaches the field.
     void Txt_Linienstärke_KeyPress(char16_t& keyAscii);
@@ -88,6 +90,8 @@ private:
     void ProcessEventsIfDue();
 
     std::unique_ptr<Ui::Form1> ui_;
+    // Checkable; its state is kept in the user's settings between starts.
+    QAction* Menue_Vollständige_Geometrie = nullptr;
     Variablen& state_;
     std::unique_ptr<FileDialog> fileDialog_;
     MessageBoxShow showMessage_;
