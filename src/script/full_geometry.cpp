@@ -211,6 +211,7 @@ private:
         // The array insert whose cells are being drawn, and the next cell.
         const FullGeometry::Insert* insert = nullptr;
         std::uint64_t cell = 0;
+        std::size_t placedBy = 0; // the value line to name when a point of this frame overflows
         Visibility insertZero = Visibility::Shown;
     };
 
@@ -223,7 +224,12 @@ private:
     StopOr DrawPolyline(const DxfEntity& entity, const Affine& transform, Visibility zero);
     StopOr DrawCurve(const DxfEntity& entity, Visibility zero);
     StopOr Chain(DxfKind kind, const Affine& transform, bool closed, std::size_t blame);
-    StopOr NotFinite(std::size_t blame) const { return InvalidNumberStop(lines_, blame); }
+    // A point beyond the range of a number inside a block comes from the scale of
+    // the INSERT that placed the block there, not from the block's own value.
+    StopOr NotFinite(std::size_t blame) const
+    {
+        return InvalidNumberStop(lines_, placedBy_ != 0 ? placedBy_ : blame);
+    }
 
     const LineTable& lines_;
     const Drawing& drawing_;
@@ -236,6 +242,7 @@ private:
     std::vector<Vertex> vertices_;
     std::string layerKey_;
     std::string reasonText_;
+    std::size_t placedBy_ = 0;
 };
 
 Visibility Expansion::LayerVisibility(std::string_view layer, Visibility zero)
@@ -316,10 +323,11 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
                         Affine::Translation(column * insert.columnStep + row * insert.rowStep) *
                         insert.place;
                     if (!Finite(cell))
-                        return NotFinite(insert.line);
+                        return InvalidNumberStop(lines_, insert.blame);
                     const DxfBlock& block = blocks[insert.block];
                     const Visibility inherited = frame.insertZero;
                     stack_.push_back(Frame{block.first, block.last, cell, inherited});
+                    stack_.back().placedBy = insert.blame;
                     continue;
                 }
                 frame.insert = nullptr;
@@ -340,6 +348,7 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
                 }
             }
             if (entity.kind != DxfKind::Insert) {
+                placedBy_ = frame.placedBy;
                 if (auto stop = Draw(entity, frame.transform, frame.zero))
                     return stop;
                 if (output_.Failed())
@@ -786,6 +795,7 @@ StopOr FullGeometry::Prepare()
         insert.rowStep = mirror.ApplyToVector(rotate.ApplyToVector({0, rowSpacing}));
         if (!Finite(insert.place) || !Finite(insert.columnStep) || !Finite(insert.rowStep))
             return InvalidNumberStop(lines_, blame);
+        insert.blame = blame;
         entity.count = static_cast<std::uint32_t>(inserts_.size());
         inserts_.push_back(insert);
     }

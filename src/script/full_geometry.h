@@ -98,9 +98,10 @@ public:
         std::uint64_t columns = 1;
         std::uint64_t rows = 1;
         std::string_view layer;
-        std::size_t line = 0; // the INSERT name line
-        bool cyclic = false;  // it would close a chain of blocks inserting themselves
-        bool tilted = false;  // an extrusion not along z
+        std::size_t line = 0;  // the INSERT name line
+        std::size_t blame = 0; // its scale's value line, else its name line: named in a stop
+        bool cyclic = false;   // it would close a chain of blocks inserting themselves
+        bool tilted = false;   // an extrusion not along z
     };
     static constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
