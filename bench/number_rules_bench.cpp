@@ -1,7 +1,6 @@
 #include "script/number_rules.h"
 
 #include <benchmark/benchmark.h>
-
 #include <string>
 #include <vector>
 
@@ -13,9 +12,9 @@ namespace {
 const std::vector<std::string>& ValueTexts()
 {
     static const std::vector<std::string> texts = {
-        "0.0",        "12.5",         "-100.0",    "280.481222", "94.9044035105671",
-        "  33.165",   "-0.000123",    "1.5E+20",   "12,5",       "195.576717500652",
-        "3.0",        "359.99999999", "-42.04",    "7",          "0.25 ",
+        "0.0",      "12.5",         "-100.0",  "280.481222", "94.9044035105671",
+        "  33.165", "-0.000123",    "1.5E+20", "12,5",       "195.576717500652",
+        "3.0",      "359.99999999", "-42.04",  "7",          "0.25 ",
         "2.75e-3"};
     return texts;
 }

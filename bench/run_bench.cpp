@@ -2,7 +2,6 @@
 #include "synthetic_drawing.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>

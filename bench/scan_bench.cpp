@@ -2,7 +2,6 @@
 #include "synthetic_drawing.h"
 
 #include <benchmark/benchmark.h>
-
 #include <functional>
 
 namespace vektrano::bench {
@@ -30,22 +29,31 @@ void BM_ScanMixed(benchmark::State& state)
 {
     Scan(state, [](std::size_t n) { return SyntheticDrawing(n, Mix::Mixed); });
 }
-BENCHMARK(BM_ScanMixed)->RangeMultiplier(10)->Range(10'000, 100'000)->Complexity(benchmark::oN)
+BENCHMARK(BM_ScanMixed)
+    ->RangeMultiplier(10)
+    ->Range(10'000, 100'000)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 void BM_ScanSharedEnd(benchmark::State& state) { Scan(state, SharedEndDrawing); }
-BENCHMARK(BM_ScanSharedEnd)->RangeMultiplier(10)->Range(20'000, 200'000)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanSharedEnd)
+    ->RangeMultiplier(10)
+    ->Range(20'000, 200'000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ScanManyNames(benchmark::State& state) { Scan(state, ManyNamesDrawing); }
-BENCHMARK(BM_ScanManyNames)->RangeMultiplier(10)->Range(20'000, 200'000)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanManyNames)
+    ->RangeMultiplier(10)
+    ->Range(20'000, 200'000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 // A real drawing repeats a handful of names (SECTION, TEXT, INSERT ...).
 void BM_TallyRepeatedNames(benchmark::State& state)
 {
-    const std::string_view names[] = {"SECTION", "ENDSEC", "TABLE", "LAYER", "TEXT", "INSERT",
-                                      "ENDTAB", "TEXT", "TEXT", "INSERT"};
+    const std::string_view names[] = {"SECTION", "ENDSEC", "TABLE", "LAYER", "TEXT",
+                                      "INSERT",  "ENDTAB", "TEXT",  "TEXT",  "INSERT"};
     UnknownTally tally;
     for (auto _ : state)
         for (auto name : names)
@@ -71,8 +79,11 @@ void BM_TallyDistinctNames(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * count));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_TallyDistinctNames)->RangeMultiplier(10)->Range(20'000, 200'000)
-    ->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TallyDistinctNames)
+    ->RangeMultiplier(10)
+    ->Range(20'000, 200'000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace vektrano::bench

@@ -11,8 +11,7 @@ class Writer
 public:
     explicit Writer(std::string_view eol)
         : eol_(eol)
-    {
-    }
+    {}
     void Pair(std::string_view code, std::string_view value)
     {
         text_ += code;

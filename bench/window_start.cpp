@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -26,7 +25,8 @@ int main(int argc, char** argv)
     vektrano::Variablen state;
     vektrano::MainWindow window(state);
     window.OpenInitialPath(QString::fromLocal8Bit(argv[1]));
-    window.findChild<QLineEdit*>(QStringLiteral("Txt_SCR"))->setText(QString::fromLocal8Bit(argv[2]));
+    window.findChild<QLineEdit*>(QStringLiteral("Txt_SCR"))
+        ->setText(QString::fromLocal8Bit(argv[2]));
     window.show();
     QApplication::processEvents();
 

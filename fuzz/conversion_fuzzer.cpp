@@ -121,7 +121,8 @@ void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& s
                                   "Set Wire_Bend 2;\r\nLayer "),
                "script does not begin with the header", script);
     if (outcome == RunOutcome::Completed && !fullGeometry) {
-        Expect(CountLinesStartingWith(script, "Circle ") == static_cast<std::size_t>(state.ConvCircle),
+        Expect(CountLinesStartingWith(script, "Circle ") ==
+                   static_cast<std::size_t>(state.ConvCircle),
                "circle lines and ConvCircle differ", script);
         Expect(CountLinesStartingWith(script, "wire ") == static_cast<std::size_t>(state.ConvArc),
                "arc lines and ConvArc differ", script);
@@ -168,15 +169,17 @@ void CheckLog(const MemoryWindow& window, RunOutcome outcome, bool mayCancel, bo
                        "stop text is not the log's last line", log);
                 before.remove_suffix(message.text.size() + 2);
             }
-            Expect(before.find("Anzahl Linien: ") == std::string::npos,
-                   "statistics after a stop", log);
+            Expect(before.find("Anzahl Linien: ") == std::string::npos, "statistics after a stop",
+                   log);
             if (message.title != "Fehler")
                 Expect(message.title == "Ende nicht gefunden" &&
                            message.text == "Ende nicht gefunden Abbruch",
                        "unexpected message box", message.title + ": " + message.text);
         }
         break;
-    case RunOutcome::Cancelled: Expect(mayCancel, "cancelled without the window closing", log); break;
+    case RunOutcome::Cancelled:
+        Expect(mayCancel, "cancelled without the window closing", log);
+        break;
     }
 }
 

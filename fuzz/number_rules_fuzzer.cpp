@@ -92,8 +92,8 @@ void CheckDxfNumber(std::string_view text, std::optional<double> read)
     // Beyond a double's range both sides give an infinity; below it the C library
     // may keep a subnormal where the engine gives zero, and neither matters.
     if (std::fabs(expected) < DBL_MIN)
-        Expect(Same(*read, expected) || *read == 0, "ReadDxfNumber misreads a tiny number",
-               text, *read);
+        Expect(Same(*read, expected) || *read == 0, "ReadDxfNumber misreads a tiny number", text,
+               *read);
     else
         Expect(Same(*read, expected), "ReadDxfNumber misreads a number", text, *read);
 }
@@ -145,8 +145,8 @@ void CheckFieldNumbers(std::string_view text)
             plain += c == ',' ? '.' : c;
     const double expected = FieldGrammar(plain);
     if (std::fabs(expected) < DBL_MIN)
-        Expect(Same(field, expected) || field == 0, "ReadFieldNumber misreads a tiny number",
-               text, field);
+        Expect(Same(field, expected) || field == 0, "ReadFieldNumber misreads a tiny number", text,
+               field);
     else
         Expect(Same(field, expected), "ReadFieldNumber misreads a number", text, field);
 
@@ -210,8 +210,8 @@ void CheckNumberText(double value)
         Expect(integer.size() == 1 && integer[0] != '0', "scientific mantissa not d.ddd", text,
                value);
         exponent = std::atoi(std::string(digits).c_str()) * (text[i + 1] == '-' ? -1 : 1);
-        Expect(exponent < -4 || exponent > 14, "scientific notation inside the plain range",
-               text, value);
+        Expect(exponent < -4 || exponent > 14, "scientific notation inside the plain range", text,
+               value);
     } else {
         Expect(integer.size() == 1 || integer[0] != '0', "leading zero", text, value);
         if (integer != "0")
@@ -247,8 +247,8 @@ void CheckNumberText(double value)
     // rule must read both forms back as the same number.
     const double comma = ReadFieldNumber(OffsetFieldText(-value, ','));
     const double point = ReadFieldNumber(OffsetFieldText(-value, '.'));
-    Expect(Same(comma, point) && Same(point, back), "offset field text does not read back",
-           text, value);
+    Expect(Same(comma, point) && Same(point, back), "offset field text does not read back", text,
+           value);
 }
 
 } // namespace

@@ -90,7 +90,6 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     return result;
 }
 
-
 void ApplyOptions(const CliOptions& options, MemoryWindow& window)
 {
     window.SetField(Field::Txt_DXF, options.dxf);

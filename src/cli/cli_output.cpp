@@ -31,10 +31,7 @@ std::string MessageLine(const MemoryWindow::Message& message)
     return message.title + ": " + message.text + "\n";
 }
 
-int ExitCode(RunOutcome outcome)
-{
-    return outcome == RunOutcome::Completed ? 0 : 1;
-}
+int ExitCode(RunOutcome outcome) { return outcome == RunOutcome::Completed ? 0 : 1; }
 
 std::string WriteLogFile(const std::string& path, std::string_view log)
 {

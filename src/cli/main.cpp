@@ -21,8 +21,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "vektrano-cli: %s\n%.*s\nTry 'vektrano-cli --help' for more.\n",
                      parsed.error.c_str(), static_cast<int>(kUsageLine.size()), kUsageLine.data());
         return 2;
-    case ParsedArguments::Action::Run:
-        break;
+    case ParsedArguments::Action::Run: break;
     }
 
     MemoryWindow window;

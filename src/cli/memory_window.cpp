@@ -7,8 +7,8 @@ MemoryWindow::MemoryWindow()
     SetField(Field::Txt_Layer, "20");
     SetField(Field::Txt_Linienstärke, "0.01");
     SetCheckBox(CheckBox::Chk_Auto_Offset, 0);
-    for (CheckBox box : {CheckBox::Chk_Line, CheckBox::Chk_Arc, CheckBox::Chk_Circle,
-                         CheckBox::Chk_Polyline})
+    for (CheckBox box :
+         {CheckBox::Chk_Line, CheckBox::Chk_Arc, CheckBox::Chk_Circle, CheckBox::Chk_Polyline})
         SetCheckBox(box, 1);
 }
 

@@ -51,7 +51,10 @@ public:
     std::function<void(const Message&)> onMessage;
 
 private:
-    template <typename E> static std::size_t Index(E value) { return static_cast<std::size_t>(value); }
+    template <typename E> static std::size_t Index(E value)
+    {
+        return static_cast<std::size_t>(value);
+    }
 
     std::array<std::string, 6> fields_;
     std::array<int, 5> boxes_{};

@@ -154,10 +154,8 @@ void StructureReader::StartRecord(std::size_t position, std::string_view name)
         if (!inBlock_)
             return;
         break;
-    case Section::Entities:
-        break;
-    default:
-        return;
+    case Section::Entities: break;
+    default: return;
     }
     const auto kind = KindOf(name);
     if (!kind) {
@@ -235,8 +233,7 @@ void StructureReader::RecordCode(int code, std::size_t value)
             ++entity.count;
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 

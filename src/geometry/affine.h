@@ -31,7 +31,7 @@ struct Affine
     // (outer * inner).Apply(p) == outer.Apply(inner.Apply(p)).
     friend constexpr Affine operator*(const Affine& o, const Affine& i)
     {
-        return {o.a * i.a + o.c * i.b, o.b * i.a + o.d * i.b, o.a * i.c + o.c * i.d,
+        return {o.a * i.a + o.c * i.b, o.b * i.a + o.d * i.b,       o.a * i.c + o.c * i.d,
                 o.b * i.c + o.d * i.d, o.a * i.e + o.c * i.f + o.e, o.b * i.e + o.d * i.f + o.f};
     }
 };

@@ -12,10 +12,7 @@ constexpr double kDegrees = 180 / std::numbers::pi;
 
 } // namespace
 
-double BulgeSweepDegrees(double bulge)
-{
-    return 4 * std::atan(bulge) * kDegrees;
-}
+double BulgeSweepDegrees(double bulge) { return 4 * std::atan(bulge) * kDegrees; }
 
 double ArcSweepDegrees(double startDegrees, double endDegrees)
 {

@@ -43,7 +43,9 @@ std::string WithReason(std::string text, int error)
 // True when both paths name one file, through links or spelt differently.
 bool SameFile(const std::string& a, const std::string& b)
 {
-    struct stat first{}, second{};
+    struct stat first
+    {
+    }, second{};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
@@ -104,8 +106,8 @@ void AppendUnknownRows(const UnknownTally& tally, RunLog& log)
 std::string Statistics(const Variablen& s)
 {
     auto line = [](const char* label, const char* tabs, long long met, long long written) {
-        return std::string(label) + std::to_string(met) + tabs + " davon konvertiert: " +
-               std::to_string(written) + std::string(CRLF);
+        return std::string(label) + std::to_string(met) + tabs +
+               " davon konvertiert: " + std::to_string(written) + std::string(CRLF);
     };
     return line("Anzahl Linien: ", "\t\t", s.CountLine, s.ConvLine) +
            line("Anzahl Kreise: ", "\t\t", s.CountCircle, s.ConvCircle) +
@@ -121,8 +123,7 @@ public:
         , state_(state)
         , options_(options)
         , log_(window)
-    {
-    }
+    {}
 
     RunOutcome Execute();
 
@@ -173,7 +174,8 @@ RunOutcome Run::Execute()
     state_.Lines.Clear(); // it views the text about to be replaced
     state_.CurrentLine = {};
     if (const int error = LoadDxfFile(dxfPath, state_.FileText))
-        return Fail(ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
+        return Fail(
+            ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
     log_.Append("fertig\r\n\r\n");
 
     // Opening the script empties it: when it is the drawing itself, refuse before.
@@ -181,7 +183,8 @@ RunOutcome Run::Execute()
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
     if (const int error = script_.Open(scrPath))
-        return Fail(ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
+        return Fail(
+            ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
 
     if (!CutLines(state_, log_)) {
         log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");

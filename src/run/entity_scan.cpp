@@ -14,8 +14,7 @@ class EndSearch
 public:
     explicit EndSearch(const LineTable& lines)
         : lines_(lines)
-    {
-    }
+    {}
 
     // position must not be smaller than in the call before. Returns false when
     // there is no such line up to the table's top.

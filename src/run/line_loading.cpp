@@ -31,7 +31,9 @@ int LoadDxfFile(const std::string& path, std::string& text)
         return errno;
     if (::fcntl(file.fd, F_SETFL, 0) != 0)
         return errno;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(file.fd, &info) != 0)
         return errno;
     if (S_ISDIR(info.st_mode))
@@ -76,8 +78,9 @@ bool CutLines(Variablen& state, RunLog& log)
         const char* message;
         const char* separator;
     };
-    for (const Fallback& fallback : {Fallback{"Importierte Zeilen mit CRLF = 0, versuche CR", "\r"},
-                                     Fallback{"Importierte Zeilen mit CR = 0, versuche LF", "\n"}}) {
+    for (const Fallback& fallback :
+         {Fallback{"Importierte Zeilen mit CRLF = 0, versuche CR", "\r"},
+          Fallback{"Importierte Zeilen mit CR = 0, versuche LF", "\n"}}) {
         if (lines.SeparatorCount() != 0)
             break;
         log.Append(std::string(fallback.message) + std::string(CRLF));

@@ -17,8 +17,7 @@ class RunLog
 public:
     explicit RunLog(WindowOperations& window)
         : window_(window)
-    {
-    }
+    {}
 
     void Set(std::string_view text);
     void Append(std::string_view text);
@@ -40,8 +39,7 @@ class ProgressSteps
 public:
     explicit ProgressSteps(WindowOperations& window)
         : window_(window)
-    {
-    }
+    {}
     void Set(double value);
 
 private:

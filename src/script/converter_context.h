@@ -65,8 +65,7 @@ struct ConverterContext
         : state(state)
         , window(window)
         , script(script)
-    {
-    }
+    {}
 
     Variablen& state;
     const ControlReader& window;
@@ -77,8 +76,8 @@ struct ConverterContext
     std::array<ParsedValue, 8> parsedValues{};
     FieldNumberCache offsetX;
     FieldNumberCache offsetY;
-    std::string widthText;    // the width field as last read (UTF-8)
-    std::string widthBytes;   // the same in the script's code page
+    std::string widthText;  // the width field as last read (UTF-8)
+    std::string widthBytes; // the same in the script's code page
     bool widthValid = false;
     // Positions in Entities of the VERTEX and SEQEND records, built on first use.
     std::optional<MonotoneTable> chainRecords;

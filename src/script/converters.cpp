@@ -50,8 +50,7 @@ const EntityRecord& RecordAt(const ConverterContext& context, std::size_t index)
 // The offset field as a number, read each time a coordinate needs it.
 StopOr ReadOffset(ConverterContext& context, Field field, double& offset)
 {
-    FieldNumberCache& cache =
-        field == Field::Txt_Offset_X ? context.offsetX : context.offsetY;
+    FieldNumberCache& cache = field == Field::Txt_Offset_X ? context.offsetX : context.offsetY;
     std::string text = context.window.ReadField(field);
     if (!cache.valid || text != cache.text) {
         cache.value = ReadFieldNumber(text);
@@ -141,8 +140,7 @@ StopOr SlotNumber(const ConverterContext& context, const WorkSlot& slot, double&
 // that only the measuring pass saw, or from an earlier run: nothing has read it as
 // a number yet, and written verbatim it could put "inf" or a line break into the
 // script.
-StopOr CheckWritable(const ConverterContext& context,
-                     std::initializer_list<const WorkSlot*> slots)
+StopOr CheckWritable(const ConverterContext& context, std::initializer_list<const WorkSlot*> slots)
 {
     double unused = 0;
     for (const WorkSlot* slot : slots)
@@ -237,8 +235,8 @@ namespace {
 
 Stop InvalidNumberText(std::size_t position, std::string_view text)
 {
-    return ErrorStop("Ungültige Zahl in Zeile " + std::to_string(position) +
-                     " der DXF Datei: \"" + Cp1252ToUtf8(TrimSpaces(text)) + "\"");
+    return ErrorStop("Ungültige Zahl in Zeile " + std::to_string(position) + " der DXF Datei: \"" +
+                     Cp1252ToUtf8(TrimSpaces(text)) + "\"");
 }
 
 } // namespace
@@ -262,37 +260,39 @@ StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool Off
     if (context.window.ReadCheckBox(CheckBox::Chk_Line) == 0)
         return std::nullopt;
     Variablen& v = context.state;
-    return WalkRange(
-        context.entityCodes, context, RecordAt(context, EntityIndex),
-        [&](const CodeLine& line) -> StopOr {
-            const std::size_t value = line.position + 1;
-            switch (line.code) {
-            case GroupCode::C10: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
-            case GroupCode::C20: return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
-            case GroupCode::C11: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X2);
-            case GroupCode::C21: break;
-            default: return std::nullopt;
-            }
-            if (auto stop = ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y2))
-                return stop;
-            if (OffsetOnly) {
-                LowerMinimum(v.X1, v.MinX);
-                LowerMinimum(v.Y1, v.MinY);
-                LowerMinimum(v.X2, v.MinX);
-                LowerMinimum(v.Y2, v.MinY);
-                return std::nullopt;
-            }
-            if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
-                return stop;
-            ++v.ConvLine;
-            ScriptFile& script = context.script;
-            script.Append("Wire ");
-            script.Append(ReadWidth(context));
-            AppendPoint(script, v.X1, v.Y1);
-            AppendPoint(script, v.X2, v.Y2);
-            script.EndLine();
-            return std::nullopt;
-        });
+    return WalkRange(context.entityCodes, context, RecordAt(context, EntityIndex),
+                     [&](const CodeLine& line) -> StopOr {
+                         const std::size_t value = line.position + 1;
+                         switch (line.code) {
+                         case GroupCode::C10:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+                         case GroupCode::C20:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                         case GroupCode::C11:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X2);
+                         case GroupCode::C21: break;
+                         default: return std::nullopt;
+                         }
+                         if (auto stop = ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y2))
+                             return stop;
+                         if (OffsetOnly) {
+                             LowerMinimum(v.X1, v.MinX);
+                             LowerMinimum(v.Y1, v.MinY);
+                             LowerMinimum(v.X2, v.MinX);
+                             LowerMinimum(v.Y2, v.MinY);
+                             return std::nullopt;
+                         }
+                         if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
+                             return stop;
+                         ++v.ConvLine;
+                         ScriptFile& script = context.script;
+                         script.Append("Wire ");
+                         script.Append(ReadWidth(context));
+                         AppendPoint(script, v.X1, v.Y1);
+                         AppendPoint(script, v.X2, v.Y2);
+                         script.EndLine();
+                         return std::nullopt;
+                     });
 }
 
 StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
@@ -300,45 +300,46 @@ StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool O
     if (context.window.ReadCheckBox(CheckBox::Chk_Circle) == 0)
         return std::nullopt;
     Variablen& v = context.state;
-    return WalkRange(
-        context.entityCodes, context, RecordAt(context, EntityIndex),
-        [&](const CodeLine& line) -> StopOr {
-            const std::size_t value = line.position + 1;
-            switch (line.code) {
-            case GroupCode::C10: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
-            case GroupCode::C20: return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
-            case GroupCode::C40: break;
-            default: return std::nullopt;
-            }
-            // The radius stays the value line's own text until a script line needs it.
-            v.X2.SetText(v.Lines[value], value);
-            if (OffsetOnly) {
-                LowerMinimum(v.X1, v.MinX);
-                LowerMinimum(v.Y1, v.MinY);
-                return std::nullopt;
-            }
-            double radius = 0;
-            if (auto stop = SlotNumber(context, v.X2, radius))
-                return stop;
-            double centreY = 0;
-            if (auto stop = SlotNumber(context, v.Y1, centreY))
-                return stop;
-            const double top = centreY + radius;
-            if (!std::isfinite(top))
-                return InvalidSlotStop(v.Lines, v.X2);
-            ++v.ConvCircle;
-            ScriptFile& script = context.script;
-            script.Append("Circle ");
-            script.Append(ReadWidth(context));
-            AppendPoint(script, v.X1, v.Y1);
-            script.Append(" (");
-            AppendSlot(script, v.X1);
-            script.Append(" ");
-            script.AppendNumber(top);
-            script.Append(")");
-            script.EndLine();
-            return std::nullopt;
-        });
+    return WalkRange(context.entityCodes, context, RecordAt(context, EntityIndex),
+                     [&](const CodeLine& line) -> StopOr {
+                         const std::size_t value = line.position + 1;
+                         switch (line.code) {
+                         case GroupCode::C10:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+                         case GroupCode::C20:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                         case GroupCode::C40: break;
+                         default: return std::nullopt;
+                         }
+                         // The radius stays the value line's own text until a script line needs it.
+                         v.X2.SetText(v.Lines[value], value);
+                         if (OffsetOnly) {
+                             LowerMinimum(v.X1, v.MinX);
+                             LowerMinimum(v.Y1, v.MinY);
+                             return std::nullopt;
+                         }
+                         double radius = 0;
+                         if (auto stop = SlotNumber(context, v.X2, radius))
+                             return stop;
+                         double centreY = 0;
+                         if (auto stop = SlotNumber(context, v.Y1, centreY))
+                             return stop;
+                         const double top = centreY + radius;
+                         if (!std::isfinite(top))
+                             return InvalidSlotStop(v.Lines, v.X2);
+                         ++v.ConvCircle;
+                         ScriptFile& script = context.script;
+                         script.Append("Circle ");
+                         script.Append(ReadWidth(context));
+                         AppendPoint(script, v.X1, v.Y1);
+                         script.Append(" (");
+                         AppendSlot(script, v.X1);
+                         script.Append(" ");
+                         script.AppendNumber(top);
+                         script.Append(")");
+                         script.EndLine();
+                         return std::nullopt;
+                     });
 }
 
 StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
@@ -346,53 +347,57 @@ StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool Offs
     if (context.window.ReadCheckBox(CheckBox::Chk_Arc) == 0)
         return std::nullopt;
     Variablen& v = context.state;
-    return WalkRange(
-        context.entityCodes, context, RecordAt(context, EntityIndex),
-        [&](const CodeLine& line) -> StopOr {
-            const std::size_t value = line.position + 1;
-            switch (line.code) {
-            case GroupCode::C10: return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
-            case GroupCode::C20: return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
-            case GroupCode::C40: v.X2.SetText(v.Lines[value], value); return std::nullopt;
-            case GroupCode::C50: return ReadAngle(context, value, v.Y2);
-            case GroupCode::C51: break;
-            default: return std::nullopt;
-            }
-            if (auto stop = ReadAngle(context, value, v.W5))
-                return stop;
-            double radius = 0, centreX = 0, centreY = 0, start = 0;
-            for (auto [slot, out] : {std::pair{&v.X2, &radius}, std::pair{&v.X1, &centreX},
-                                     std::pair{&v.Y1, &centreY}, std::pair{&v.Y2, &start}})
-                if (auto stop = SlotNumber(context, *slot, *out))
-                    return stop;
-            const double startX = centreX + radius * std::cos(start);
-            const double startY = centreY + radius * std::sin(start);
-            if (!std::isfinite(startX) || !std::isfinite(startY))
-                return InvalidSlotStop(v.Lines, v.X2);
-            if (OffsetOnly) {
-                LowerMinimum(startX, v.MinX);
-                LowerMinimum(startY, v.MinY);
-                return std::nullopt;
-            }
-            double end = 0;
-            if (auto stop = SlotNumber(context, v.W5, end))
-                return stop;
-            const double endX = centreX + radius * std::cos(end);
-            const double endY = centreY + radius * std::sin(end);
-            if (!std::isfinite(endX) || !std::isfinite(endY))
-                return InvalidSlotStop(v.Lines, v.X2);
-            ++v.ConvArc;
-            ScriptFile& script = context.script;
-            script.Append("wire ");
-            script.Append(ReadWidth(context));
-            AppendPoint(script, startX, startY);
-            // The radius goes into the script as its value line wrote it.
-            script.Append(" @+");
-            script.Append(NumberText(v.X2));
-            AppendPoint(script, endX, endY);
-            script.EndLine();
-            return std::nullopt;
-        });
+    return WalkRange(context.entityCodes, context, RecordAt(context, EntityIndex),
+                     [&](const CodeLine& line) -> StopOr {
+                         const std::size_t value = line.position + 1;
+                         switch (line.code) {
+                         case GroupCode::C10:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+                         case GroupCode::C20:
+                             return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                         case GroupCode::C40:
+                             v.X2.SetText(v.Lines[value], value);
+                             return std::nullopt;
+                         case GroupCode::C50: return ReadAngle(context, value, v.Y2);
+                         case GroupCode::C51: break;
+                         default: return std::nullopt;
+                         }
+                         if (auto stop = ReadAngle(context, value, v.W5))
+                             return stop;
+                         double radius = 0, centreX = 0, centreY = 0, start = 0;
+                         for (auto [slot, out] :
+                              {std::pair{&v.X2, &radius}, std::pair{&v.X1, &centreX},
+                               std::pair{&v.Y1, &centreY}, std::pair{&v.Y2, &start}})
+                             if (auto stop = SlotNumber(context, *slot, *out))
+                                 return stop;
+                         const double startX = centreX + radius * std::cos(start);
+                         const double startY = centreY + radius * std::sin(start);
+                         if (!std::isfinite(startX) || !std::isfinite(startY))
+                             return InvalidSlotStop(v.Lines, v.X2);
+                         if (OffsetOnly) {
+                             LowerMinimum(startX, v.MinX);
+                             LowerMinimum(startY, v.MinY);
+                             return std::nullopt;
+                         }
+                         double end = 0;
+                         if (auto stop = SlotNumber(context, v.W5, end))
+                             return stop;
+                         const double endX = centreX + radius * std::cos(end);
+                         const double endY = centreY + radius * std::sin(end);
+                         if (!std::isfinite(endX) || !std::isfinite(endY))
+                             return InvalidSlotStop(v.Lines, v.X2);
+                         ++v.ConvArc;
+                         ScriptFile& script = context.script;
+                         script.Append("wire ");
+                         script.Append(ReadWidth(context));
+                         AppendPoint(script, startX, startY);
+                         // The radius goes into the script as its value line wrote it.
+                         script.Append(" @+");
+                         script.Append(NumberText(v.X2));
+                         AppendPoint(script, endX, endY);
+                         script.EndLine();
+                         return std::nullopt;
+                     });
 }
 
 namespace {
@@ -431,8 +436,8 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
         const EntityRecord& record = RecordAt(context, chain[k]);
         if (record.Name == EntityName::Seqend)
             return std::nullopt;
-        auto stop = WalkRange(
-            context.vertexCodes, context, record, [&](const CodeLine& line) -> StopOr {
+        auto stop =
+            WalkRange(context.vertexCodes, context, record, [&](const CodeLine& line) -> StopOr {
                 const std::size_t value = line.position + 1;
                 switch (line.code) {
                 case GroupCode::C10:

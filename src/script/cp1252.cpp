@@ -75,10 +75,11 @@ std::string Utf8ToCp1252(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF8 ? 4
-                                             : lead >= 0xE0                ? 3
-                                             : lead >= 0xC2                ? 2
-                                                                           : 0;
+        std::size_t length = lead < 0x80                   ? 1
+                             : lead >= 0xF0 && lead < 0xF8 ? 4
+                             : lead >= 0xE0                ? 3
+                             : lead >= 0xC2                ? 2
+                                                           : 0;
         if (length == 0 || i + length > text.size()) {
             out += '?';
             ++i;

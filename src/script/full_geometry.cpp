@@ -53,10 +53,7 @@ Affine RotationDegrees(double degrees)
     return {u.x, u.y, -u.y, u.x, 0, 0};
 }
 
-bool Finite(Point p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 bool Finite(const Affine& t)
 {
     return std::isfinite(t.a) && std::isfinite(t.b) && std::isfinite(t.c) && std::isfinite(t.d) &&
@@ -103,17 +100,10 @@ struct Extrusion
     bool Take(int code, double value)
     {
         switch (code) {
-        case 210:
-            x = value;
-            return true;
-        case 220:
-            y = value;
-            return true;
-        case 230:
-            z = value;
-            return true;
-        default:
-            return false;
+        case 210: x = value; return true;
+        case 220: y = value; return true;
+        case 230: z = value; return true;
+        default: return false;
         }
     }
     Plane PlaneOf() const
@@ -172,10 +162,7 @@ constexpr std::string_view kKindNames[kDxfKinds] = {
     "LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE", "INSERT",
 };
 
-std::size_t Index(DxfKind kind)
-{
-    return static_cast<std::size_t>(kind);
-}
+std::size_t Index(DxfKind kind) { return static_cast<std::size_t>(kind); }
 
 struct Vertex
 {
@@ -272,20 +259,14 @@ void Expansion::Skip(DxfKind kind, std::string_view reason)
 bool Expansion::Boxed(DxfKind kind) const
 {
     switch (kind) {
-    case DxfKind::Line:
-        return settings_.line;
-    case DxfKind::Circle:
-        return settings_.circle;
-    case DxfKind::Arc:
-        return settings_.arc;
+    case DxfKind::Line: return settings_.line;
+    case DxfKind::Circle: return settings_.circle;
+    case DxfKind::Arc: return settings_.arc;
     case DxfKind::Polyline:
     case DxfKind::LwPolyline:
-    case DxfKind::Spline:
-        return settings_.polyline;
-    case DxfKind::Ellipse:
-        return settings_.arc || settings_.circle;
-    case DxfKind::Insert:
-        return true;
+    case DxfKind::Spline: return settings_.polyline;
+    case DxfKind::Ellipse: return settings_.arc || settings_.circle;
+    case DxfKind::Insert: return true;
     }
     return true;
 }
@@ -383,19 +364,14 @@ StopOr Expansion::Draw(const DxfEntity& entity, const Affine& transform, Visibil
     if (!Boxed(entity.kind))
         return std::nullopt;
     switch (entity.kind) {
-    case DxfKind::Line:
-        return DrawLine(entity, transform, zero);
+    case DxfKind::Line: return DrawLine(entity, transform, zero);
     case DxfKind::Circle:
-    case DxfKind::Arc:
-        return DrawCircleOrArc(entity, transform, zero);
+    case DxfKind::Arc: return DrawCircleOrArc(entity, transform, zero);
     case DxfKind::Polyline:
-    case DxfKind::LwPolyline:
-        return DrawPolyline(entity, transform, zero);
+    case DxfKind::LwPolyline: return DrawPolyline(entity, transform, zero);
     case DxfKind::Ellipse:
-    case DxfKind::Spline:
-        return DrawCurve(entity, zero);
-    case DxfKind::Insert:
-        break;
+    case DxfKind::Spline: return DrawCurve(entity, zero);
+    case DxfKind::Insert: break;
     }
     return std::nullopt;
 }
@@ -506,8 +482,7 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
                         return stop;
                     extrusion.Take(code, number);
                     return std::nullopt;
-                default:
-                    break;
+                default: break;
                 }
                 if (!lw)
                     return std::nullopt;
@@ -525,8 +500,7 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
                         vertices_.back().bulgeLine = value;
                     return ReadNumber(lines_, value,
                                       code == 20 ? vertices_.back().p.y : vertices_.back().bulge);
-                default:
-                    return std::nullopt;
+                default: return std::nullopt;
                 }
             },
             &after))
@@ -547,18 +521,13 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
                     lines_, p + 2, entity.end,
                     [&](int code, std::size_t value) -> StopOr {
                         switch (code) {
-                        case 10:
-                            blame = value;
-                            return ReadNumber(lines_, value, vertex.p.x);
-                        case 20:
-                            return ReadNumber(lines_, value, vertex.p.y);
+                        case 10: blame = value; return ReadNumber(lines_, value, vertex.p.x);
+                        case 20: return ReadNumber(lines_, value, vertex.p.y);
                         case 42:
                             vertex.bulgeLine = value;
                             return ReadNumber(lines_, value, vertex.bulge);
-                        case 70:
-                            return readFlags(value, vertexFlags);
-                        default:
-                            return std::nullopt;
+                        case 70: return readFlags(value, vertexFlags);
+                        default: return std::nullopt;
                         }
                     },
                     &p))
@@ -812,17 +781,12 @@ StopOr FullGeometry::Prepare()
     const auto& entities = drawing_.entities;
     auto linesOf = [this](const DxfEntity& entity) -> std::uint64_t {
         switch (entity.kind) {
-        case DxfKind::Line:
-            return settings_.line ? 1 : 0;
-        case DxfKind::Circle:
-            return settings_.circle ? 1 : 0;
-        case DxfKind::Arc:
-            return settings_.arc ? 1 : 0;
+        case DxfKind::Line: return settings_.line ? 1 : 0;
+        case DxfKind::Circle: return settings_.circle ? 1 : 0;
+        case DxfKind::Arc: return settings_.arc ? 1 : 0;
         case DxfKind::Polyline:
-        case DxfKind::LwPolyline:
-            return settings_.polyline ? entity.count : 0;
-        default:
-            return 0;
+        case DxfKind::LwPolyline: return settings_.polyline ? entity.count : 0;
+        default: return 0;
         }
     };
     struct Tally
@@ -873,9 +837,7 @@ StopOr FullGeometry::Prepare()
             if (insert.block == kNoBlock)
                 continue;
             switch (state[insert.block]) {
-            case State::Counted:
-                addInsert(stack[top].sum, insert, tally[insert.block]);
-                break;
+            case State::Counted: addInsert(stack[top].sum, insert, tally[insert.block]); break;
             case State::Counting:
                 insert.cyclic = true;
                 if (cyclicNames.insert(drawing_.blocks[insert.block].name).second)

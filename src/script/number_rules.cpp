@@ -46,8 +46,8 @@ double OutOfRangeValue(std::string_view mantissa, std::string_view exponentDigit
                 ++leadingFractionZeros;
         }
     }
-    const long long position = significantIntegerDigits > 0 ? significantIntegerDigits - 1
-                                                            : -(leadingFractionZeros + 1);
+    const long long position =
+        significantIntegerDigits > 0 ? significantIntegerDigits - 1 : -(leadingFractionZeros + 1);
     const bool tooLarge = position + exponent > 0;
     const double magnitude = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -magnitude : magnitude;
@@ -215,8 +215,8 @@ double ReadLeadingNumber(std::string_view text, bool commaIsPoint)
             }
         }
     }
-    const double value = ParseNormalised(number, negative, mantissa, exponentDigits,
-                                         exponentNegative);
+    const double value =
+        ParseNormalised(number, negative, mantissa, exponentDigits, exponentNegative);
     return value == 0 ? 0.0 : value;
 }
 
@@ -237,9 +237,8 @@ namespace {
 // decimal this way costs a third of a fixed-precision to_chars.
 char* WriteShortPlain(char* out, double value)
 {
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
-                                        1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
-                                        1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                        1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
     static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
                                      "25262728293031323334353637383940414243444546474849"
                                      "50515253545556575859606162636465666768697071727374"

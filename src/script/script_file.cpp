@@ -10,8 +10,7 @@ namespace vektrano {
 
 ScriptFile::ScriptFile()
     : buffer_(new char[kBufferSize])
-{
-}
+{}
 
 ScriptFile::~ScriptFile() { Close(); }
 
@@ -38,8 +37,7 @@ void ScriptFile::AppendNumber(double value)
 {
     if (kBufferSize - used_ < kMaxNumberText)
         Flush();
-    used_ = static_cast<std::size_t>(WriteNumberText(buffer_.get() + used_, value) -
-                                     buffer_.get());
+    used_ = static_cast<std::size_t>(WriteNumberText(buffer_.get() + used_, value) - buffer_.get());
 }
 
 void ScriptFile::AppendLarge(std::string_view text)

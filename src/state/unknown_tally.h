@@ -3,9 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <deque>
 #include <vector>
 
 namespace vektrano {

@@ -6,8 +6,8 @@
 #include "work_slot.h"
 
 #include <cstddef>
-#include <string>
 #include <deque>
+#include <string>
 #include <string_view>
 
 namespace vektrano {

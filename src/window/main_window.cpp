@@ -97,10 +97,7 @@ void MainWindow::OpenInitialPath(const QString& dxfPath)
     ui_->Txt_SCR->setText(ScriptPathFor(dxfPath));
 }
 
-void MainWindow::Form_Load()
-{
-    setWindowTitle(FromUtf8(WindowTitle(windowTitle().toStdString())));
-}
+void MainWindow::Form_Load() { setWindowTitle(FromUtf8(WindowTitle(windowTitle().toStdString()))); }
 
 void MainWindow::Btn_DXF_Click()
 {
@@ -217,10 +214,7 @@ std::string MainWindow::ReadField(Field field) const
     return fieldText_[static_cast<std::size_t>(field)];
 }
 
-int MainWindow::ReadCheckBox(CheckBox box) const
-{
-    return CheckBoxOf(box)->isChecked() ? 1 : 0;
-}
+int MainWindow::ReadCheckBox(CheckBox box) const { return CheckBoxOf(box)->isChecked() ? 1 : 0; }
 
 void MainWindow::WriteField(Field field, std::string_view text)
 {

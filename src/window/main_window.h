@@ -4,10 +4,9 @@
 #include "run/window_operations.h"
 #include "state/variablen.h"
 
-#include <QElapsedTimer>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMainWindow>
-
 #include <array>
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "cli/cli_arguments.h"
-#include "run/script_path.h"
 #include "cli/cli_output.h"
+#include "run/script_path.h"
 
 #include <gtest/gtest.h>
 #include <string>

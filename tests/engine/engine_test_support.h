@@ -79,14 +79,8 @@ inline constexpr std::string_view kHeader = "# Trazor generated script file.\r\n
 inline const std::string kHint = "Hinweis: Bei gro\xC3\x9F"
                                  "en Dateien kann da Laden u.U. mehrere Minuten dauern !\r\n\r\n";
 
-inline std::string Dashes()
-{
-    return std::string(76, '-') + "\r\n";
-}
-inline std::string Equals()
-{
-    return std::string(66, '=') + "\r\n\r\n";
-}
+inline std::string Dashes() { return std::string(76, '-') + "\r\n"; }
+inline std::string Equals() { return std::string(66, '=') + "\r\n\r\n"; }
 
 inline std::string Statistics(long long line, long long convLine, long long circle,
                               long long convCircle, long long arc, long long convArc,

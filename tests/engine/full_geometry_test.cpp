@@ -42,10 +42,7 @@ std::string Arc(std::string x, std::string y, std::string r, std::string from, s
     return text;
 }
 
-std::string WithEof(std::string text)
-{
-    return text + "0\r\nEOF\r\n";
-}
+std::string WithEof(std::string text) { return text + "0\r\nEOF\r\n"; }
 
 struct DrawingCase
 {

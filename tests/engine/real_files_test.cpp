@@ -6,10 +6,7 @@
 namespace vektrano::test {
 namespace {
 
-fs::path SamplesFolder()
-{
-    return VEKTRANO_DXF_SAMPLES;
-}
+fs::path SamplesFolder() { return VEKTRANO_DXF_SAMPLES; }
 
 std::string Trim(std::string_view text)
 {

@@ -4,10 +4,9 @@
 #include "cli/memory_window.h"
 #include "run/conversion_run.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 

@@ -42,9 +42,8 @@ TEST_F(CarriedSlot, RadiusThatIsANumberIsWrittenAsItsText)
     const RunResult result = Convert(Section({"0", "CIRCLE", "10", "5", "20", "5", "40", "2,5", "0",
                                               "LINE", "10", "1", "20", "2", "21", "4"}));
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
-    EXPECT_EQ(result.script, std::string(kHeader) +
-                                 "Circle 0.01 (5 5) (5 7.5)\r\n"
-                                 "Wire 0.01 (1 2) (2.5 4)\r\n");
+    EXPECT_EQ(result.script, std::string(kHeader) + "Circle 0.01 (5 5) (5 7.5)\r\n"
+                                                    "Wire 0.01 (1 2) (2.5 4)\r\n");
 }
 
 TEST_F(CarriedSlot, BadRadiusFromAnEarlierLongerFileIsNamedByItsOwnText)
@@ -65,16 +64,15 @@ TEST_F(CarriedSlot, PolylineVertexWithoutXWritesTheCarriedRadiusOnlyWhenItIsANum
     // The polyline comes first, so in the output pass its vertices meet the X
     // slots the measuring pass left: X1 the circle's centre, X2 its radius at line 28.
     const auto file = [](std::string_view radius) {
-        return Section({"0", "POLYLINE", "0", "VERTEX", "20", "1", "30", "0", "0", "VERTEX", "20",
-                        "2", "30", "0", "0", "SEQEND", "0", "CIRCLE", "10", "5", "20", "5", "40",
-                        radius});
+        return Section({"0", "POLYLINE", "0",  "VERTEX", "20", "1", "30", "0",
+                        "0", "VERTEX",   "20", "2",      "30", "0", "0",  "SEQEND",
+                        "0", "CIRCLE",   "10", "5",      "20", "5", "40", radius});
     };
     window_.SetCheckBox(CheckBox::Chk_Auto_Offset, 1);
     const RunResult good = Convert(file("3"));
     EXPECT_EQ(good.outcome, RunOutcome::Completed);
-    EXPECT_EQ(good.script, std::string(kHeader) +
-                               "Wire 0.01 (5 1) (3 0)\r\n"
-                               "Circle 0.01 (5 4) (5 7)\r\n");
+    EXPECT_EQ(good.script, std::string(kHeader) + "Wire 0.01 (5 1) (3 0)\r\n"
+                                                  "Circle 0.01 (5 4) (5 7)\r\n");
 
     const RunResult bad = Convert(file("drei"));
     ExpectErrorStop(bad, "Ungültige Zahl in Zeile 28 der DXF Datei: \"drei\"");

@@ -32,7 +32,8 @@ TEST_F(FilePaths, ScriptNamingTheDrawingIsRefusedAndTheDrawingSurvives)
         ExpectErrorStop(result, "DXF Datei und SCR Datei sind dieselbe Datei: " + scr);
         // Refused after loading, before the script would be opened.
         EXPECT_TRUE(result.log.ends_with("...fertig\r\n\r\nDXF Datei und SCR Datei sind dieselbe "
-                                         "Datei: " + scr + "\r\n"))
+                                         "Datei: " +
+                                         scr + "\r\n"))
             << result.log;
         EXPECT_EQ(ReadFile(Path("plan.dxf")), kDrawing);
     }
@@ -123,9 +124,9 @@ TEST_F(FilePaths, NamedPipesWithoutAPeerDoNotHang)
         window_.SetField(Field::Txt_SCR, Path("pipe"));
         EXPECT_EQ(RunConversion(window_, state_), RunOutcome::Stopped);
         ASSERT_EQ(window_.Messages().size(), 1u);
-        EXPECT_EQ(window_.Messages().back().text, "SCR Datei kann nicht geschrieben werden: " +
-                                                      Path("pipe") +
-                                                      " (kein Leser am anderen Ende)");
+        EXPECT_EQ(window_.Messages().back().text,
+                  "SCR Datei kann nicht geschrieben werden: " + Path("pipe") +
+                      " (kein Leser am anderen Ende)");
         EXPECT_FALSE(window_.BusyCursor());
     }
     {

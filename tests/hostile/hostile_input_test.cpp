@@ -20,14 +20,15 @@ std::string LineFile(std::string_view x1, std::string_view eol = "\r\n")
 
 std::string Statistics(int lines, int linesWritten)
 {
-    return "Anzahl Linien: " + std::to_string(lines) + "\t\t davon konvertiert: " +
-           std::to_string(linesWritten) +
+    return "Anzahl Linien: " + std::to_string(lines) +
+           "\t\t davon konvertiert: " + std::to_string(linesWritten) +
            "\r\nAnzahl Kreise: 0\t\t davon konvertiert: 0\r\n"
            "Anzahl Halbkreise: 0\t davon konvertiert: 0\r\n"
            "Anzahl Polyline: 0\t\t davon konvertiert: 0\r\n";
 }
 
-const std::string kNoEofWarning = "Warnung: keine EOF Zeile gefunden, Datei bis zum Ende gelesen.\r\n";
+const std::string kNoEofWarning =
+    "Warnung: keine EOF Zeile gefunden, Datei bis zum Ende gelesen.\r\n";
 const std::string kReportRule = std::string(66, '=') + "\r\n\r\n";
 const std::string kUnknownFormatLog = "0 Zeilen der DXF Datei gelesen.\r\n\r\n"
                                       "Importierte Zeilen mit CRLF = 0, versuche CR\r\n"
@@ -47,20 +48,44 @@ struct ValueCase
 TEST_F(HostileInput, CoordinateValuesAreNumbersOrStopTheRun)
 {
     const ValueCase cases[] = {
-        {"nan", nullptr},  {"inf", nullptr},   {"-inf", nullptr},  {"1e400", nullptr},
-        {"-1e400", nullptr}, {"0x10", nullptr}, {"&H10", nullptr}, {"1,2,3", nullptr},
-        {"1.2.3", nullptr}, {".", nullptr},    {"-", nullptr},     {"1e", nullptr},
-        {"1e+", nullptr},  {"", nullptr},      {"   ", nullptr},   {"\t7", nullptr},
-        {"7\t", nullptr},  {"1\0"s "2", nullptr}, {"- 5", nullptr}, {"-0", "0"},
-        {"+.5", "0.5"},    {"5.", "5"},        {"+7", "7"},        {"  7  ", "7"},
-        {" -2,5 ", "-2.5"}, {"1e-400", "0"},   {"1E+2", "100"},    {"1e308", "1E+308"},
+        {"nan", nullptr},
+        {"inf", nullptr},
+        {"-inf", nullptr},
+        {"1e400", nullptr},
+        {"-1e400", nullptr},
+        {"0x10", nullptr},
+        {"&H10", nullptr},
+        {"1,2,3", nullptr},
+        {"1.2.3", nullptr},
+        {".", nullptr},
+        {"-", nullptr},
+        {"1e", nullptr},
+        {"1e+", nullptr},
+        {"", nullptr},
+        {"   ", nullptr},
+        {"\t7", nullptr},
+        {"7\t", nullptr},
+        {"1\0"s
+         "2",
+         nullptr},
+        {"- 5", nullptr},
+        {"-0", "0"},
+        {"+.5", "0.5"},
+        {"5.", "5"},
+        {"+7", "7"},
+        {"  7  ", "7"},
+        {" -2,5 ", "-2.5"},
+        {"1e-400", "0"},
+        {"1E+2", "100"},
+        {"1e308", "1E+308"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("value \"" + c.value + "\"");
         const RunResult result = Convert(LineFile(c.value));
         if (c.written) {
             EXPECT_EQ(result.outcome, RunOutcome::Completed);
-            EXPECT_EQ(result.script, std::string(kHeader) + "Wire 0.01 (" + c.written + " 2) (3 4)\r\n");
+            EXPECT_EQ(result.script,
+                      std::string(kHeader) + "Wire 0.01 (" + c.written + " 2) (3 4)\r\n");
             EXPECT_TRUE(result.messages.empty());
         } else {
             std::string trimmed = c.value;
@@ -81,13 +106,20 @@ struct FieldCase
 TEST_F(HostileInput, OffsetFieldsReadTheirLeadingNumberOrStopBeyondADouble)
 {
     const FieldCase cases[] = {
-        {"nan", "Wire 0.01 (1 2) (3 4)"},     {"inf", "Wire 0.01 (1 2) (3 4)"},
-        {"0x10", "Wire 0.01 (1 2) (3 4)"},    {"&H10", "Wire 0.01 (1 2) (3 4)"},
-        {"1,2,3", "Wire 0.01 (2.2 2) (4.2 4)"}, {"1.2.3", "Wire 0.01 (2.2 2) (4.2 4)"},
-        {".", "Wire 0.01 (1 2) (3 4)"},       {"-", "Wire 0.01 (1 2) (3 4)"},
-        {"+.5", "Wire 0.01 (1.5 2) (3.5 4)"}, {"5.", "Wire 0.01 (6 2) (8 4)"},
-        {"1e", "Wire 0.01 (2 2) (4 4)"},      {"1e+", "Wire 0.01 (2 2) (4 4)"},
-        {" - 5 ", "Wire 0.01 (-4 2) (-2 4)"}, {"1E999", "Ungültiger Offset: \"1E999\""},
+        {"nan", "Wire 0.01 (1 2) (3 4)"},
+        {"inf", "Wire 0.01 (1 2) (3 4)"},
+        {"0x10", "Wire 0.01 (1 2) (3 4)"},
+        {"&H10", "Wire 0.01 (1 2) (3 4)"},
+        {"1,2,3", "Wire 0.01 (2.2 2) (4.2 4)"},
+        {"1.2.3", "Wire 0.01 (2.2 2) (4.2 4)"},
+        {".", "Wire 0.01 (1 2) (3 4)"},
+        {"-", "Wire 0.01 (1 2) (3 4)"},
+        {"+.5", "Wire 0.01 (1.5 2) (3.5 4)"},
+        {"5.", "Wire 0.01 (6 2) (8 4)"},
+        {"1e", "Wire 0.01 (2 2) (4 4)"},
+        {"1e+", "Wire 0.01 (2 2) (4 4)"},
+        {" - 5 ", "Wire 0.01 (-4 2) (-2 4)"},
+        {"1E999", "Ungültiger Offset: \"1E999\""},
         {"-1e400", "Ungültiger Offset: \"-1e400\""},
     };
     for (const auto& c : cases) {
@@ -138,8 +170,9 @@ TEST_F(HostileInput, CoordinatesThatLeaveTheDoubleRangeStopTheRun)
         {"arc start",
          section({"0", "ARC", "10", "1e308", "20", "0", "40", "1e308", "50", "0", "51", "90"}), "0",
          "0", "Ungültige Zahl in Zeile 12 der DXF Datei: \"1e308\""},
-        {"arc angle", section({"0", "ARC", "10", "1", "20", "0", "40", "1", "50", "inf", "51", "90"}),
-         "0", "0", "Ungültige Zahl in Zeile 14 der DXF Datei: \"inf\""},
+        {"arc angle",
+         section({"0", "ARC", "10", "1", "20", "0", "40", "1", "50", "inf", "51", "90"}), "0", "0",
+         "Ungültige Zahl in Zeile 14 der DXF Datei: \"inf\""},
         {"circle radius", section({"0", "CIRCLE", "10", "0", "20", "0", "40", "1e400"}), "0", "0",
          "Ungültige Zahl in Zeile 12 der DXF Datei: \"1e400\""},
     };
@@ -156,9 +189,9 @@ TEST_F(HostileInput, CoordinatesThatLeaveTheDoubleRangeStopTheRun)
 TEST_F(HostileInput, AutomaticOffsetThatPushesTheFarEndBeyondADoubleStops)
 {
     window_.SetCheckBox(CheckBox::Chk_Auto_Offset, 1);
-    const RunResult result = Convert(Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10",
-                                          "-1e308", "20", "0", "11", "1e308", "21", "0", "0",
-                                          "ENDSEC", "0", "EOF"}));
+    const RunResult result =
+        Convert(Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "-1e308", "20", "0", "11",
+                     "1e308", "21", "0", "0", "ENDSEC", "0", "EOF"}));
     ExpectErrorStop(result, "Ungültige Zahl in Zeile 12 der DXF Datei: \"1e308\"");
     EXPECT_EQ(window_.ReadField(Field::Txt_Offset_X), "1E+308");
     EXPECT_EQ(window_.ReadField(Field::Txt_Offset_Y), "0");
@@ -169,16 +202,21 @@ TEST_F(HostileInput, BinaryDxfIsReadAsTwoLinesWithoutEntities)
 {
     std::string binary = "AutoCAD Binary DXF\r\n\x1a"s + '\0';
     // Group codes as single bytes, texts ended by NUL, a double in eight bytes.
-    binary += "\0SECTION\0\x02HEADER\0\x09$ACADVER\0\x01" "AC1009\0\x00ENTITIES\0"s;
-    binary += "\0LINE\0\x08" "0\0\x0a"s + "\0\0\0\0\0\0\xf8\x3f"s + "\0EOF\0"s;
+    binary += "\0SECTION\0\x02HEADER\0\x09$ACADVER\0\x01"
+              "AC1009\0\x00ENTITIES\0"s;
+    binary += "\0LINE\0\x08"
+              "0\0\x0a"s +
+              "\0\0\0\0\0\0\xf8\x3f"s + "\0EOF\0"s;
     const RunResult result = Convert(binary);
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_EQ(result.log,
               "Hinweis: Bei großen Dateien kann da Laden u.U. mehrere Minuten dauern !\r\n\r\n"
-              "Lade Datei " + Path("plan.dxf") + "...fertig\r\n\r\n"
-              "1 Zeilen der DXF Datei gelesen.\r\n\r\n"
-              "Konvertiere Datei...fertig\r\n\r\n"
-              "Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n" +
+              "Lade Datei " +
+                  Path("plan.dxf") +
+                  "...fertig\r\n\r\n"
+                  "1 Zeilen der DXF Datei gelesen.\r\n\r\n"
+                  "Konvertiere Datei...fertig\r\n\r\n"
+                  "Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n" +
                   std::string(76, '-') + "\r\n" + kNoEofWarning + kReportRule + Statistics(0, 0));
     EXPECT_EQ(result.script, kHeader);
 }
@@ -187,8 +225,10 @@ TEST_F(HostileInput, NulBytesAreOrdinaryCharacters)
 {
     {
         SCOPED_TRACE("in a coordinate");
-        ExpectErrorStop(Convert(LineFile("1\0"s "2")),
-                        "Ungültige Zahl in Zeile 8 der DXF Datei: \"1\0"s "2\"");
+        ExpectErrorStop(Convert(LineFile("1\0"s
+                                         "2")),
+                        "Ungültige Zahl in Zeile 8 der DXF Datei: \"1\0"s
+                        "2\"");
     }
     {
         SCOPED_TRACE("in a name");
@@ -241,8 +281,7 @@ TEST_F(HostileInput, CarriageReturnsOnlyWithTheEntityEndingOnTheLastLine)
                               "Gelesene Zeilen der DXF Datei: 14\r\n\r\nKonvertiere Datei..."),
               std::string::npos)
         << result.log;
-    EXPECT_TRUE(result.log.ends_with(kNoEofWarning + kReportRule + Statistics(1, 1)))
-        << result.log;
+    EXPECT_TRUE(result.log.ends_with(kNoEofWarning + kReportRule + Statistics(1, 1))) << result.log;
     EXPECT_EQ(result.script, std::string(kHeader) + "Wire 0.01 (1 2) (3 4)\r\n");
 }
 
@@ -267,8 +306,8 @@ TEST_F(HostileInput, TruncatedFilesEndWithMissingEndOrTheNoEofWarning)
                   "21"})),
          true},
         {"last entity lacks its closing 0 before EOF",
-         Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "1", "20", "2", "11", "3", "21",
-              "4", "0", "LINE", "10", "5", "20", "6", "EOF"}),
+         Dxf({"0", "SECTION", "2", "ENTITIES", "0",    "LINE", "10", "1",  "20", "2",  "11",
+              "3", "21",      "4", "0",        "LINE", "10",   "5",  "20", "6",  "EOF"}),
          true},
         {"ends after the closing 0 code",
          cut(Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "1", "20", "2", "11", "3",
@@ -307,8 +346,9 @@ TEST_F(HostileInput, HundredThousandCharacterLines)
     const std::string paddedName = "LINE" + std::string(99'996, ' ');
     const std::string paddedCode = std::string(99'998, ' ') + "11";
     const RunResult result =
-        Convert(Dxf({"0", "SECTION", "2", "ENTITIES", "0", longName, "0", longName, "0", paddedName,
-                     "10", "1", "20", "2", paddedCode, "3", "21", "4", "0", "ENDSEC", "0", "EOF"}));
+        Convert(Dxf({"0",  "SECTION",  "2",  "ENTITIES", "0",  longName, "0",        longName,
+                     "0",  paddedName, "10", "1",        "20", "2",      paddedCode, "3",
+                     "21", "4",        "0",  "ENDSEC",   "0",  "EOF"}));
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_NE(result.log.find("Unbekannte Befehle: \t2x\t" + longName + "\r\n"), std::string::npos);
     EXPECT_TRUE(result.log.ends_with(kReportRule + Statistics(1, 1)));

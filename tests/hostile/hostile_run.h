@@ -4,9 +4,8 @@
 #include "run/conversion_run.h"
 #include "state/variablen.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 #include <string_view>

@@ -8,15 +8,14 @@
 #include "state/monotone_table.h"
 #include "state/unknown_tally.h"
 
-#include <gtest/gtest.h>
-
 #include <charconv>
-#include <limits>
-#include <optional>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -30,9 +29,8 @@ std::string FifteenDigits(double value)
     if (value == 0)
         return "0";
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::general, 15)
-                         .ptr;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
     std::string text(buffer, end);
     for (char& c : text)
         if (c == 'e')
@@ -53,14 +51,30 @@ void ExpectSameText(double value, int& failures)
 TEST(NumberTextFastPath, AgreesWithFifteenDigitFormatting)
 {
     // Boundaries of plain notation, of the 15-digit grid and of the decade guess.
-    const double fixed[] = {1e-4,         0.0001000000000000001, 9.99999999999999e-5,
-                            1e15,         999999999999999.0,     99999999999999.9,
-                            0.1,          0.3,                   0.09999999999999999,
-                            1.0 / 3,      2.0 / 3,               100,
-                            123456789012345.0, 12345678901234.5, 0.000123456789012345,
-                            -280.481222,  94.9044035105671,      1e-300,
-                            5e-324,       2.2250738585072014e-308, 1.7976931348623157e308,
-                            0.5,          9.5,                   999.9999999999999};
+    const double fixed[] = {1e-4,
+                            0.0001000000000000001,
+                            9.99999999999999e-5,
+                            1e15,
+                            999999999999999.0,
+                            99999999999999.9,
+                            0.1,
+                            0.3,
+                            0.09999999999999999,
+                            1.0 / 3,
+                            2.0 / 3,
+                            100,
+                            123456789012345.0,
+                            12345678901234.5,
+                            0.000123456789012345,
+                            -280.481222,
+                            94.9044035105671,
+                            1e-300,
+                            5e-324,
+                            2.2250738585072014e-308,
+                            1.7976931348623157e308,
+                            0.5,
+                            9.5,
+                            999.9999999999999};
     int failures = 0;
     for (double value : fixed) {
         ExpectSameText(value, failures);
@@ -77,8 +91,8 @@ TEST(NumberTextFastPath, AgreesWithFifteenDigitFormatting)
         ExpectSameText(any, failures);
         // Decimals as drawings write them, and what arithmetic makes of them.
         const int decimals = static_cast<int>(random() % 16);
-        const auto integer = static_cast<std::int64_t>(random() % 2'000'000'000'000'000) -
-                             1'000'000'000'000'000;
+        const auto integer =
+            static_cast<std::int64_t>(random() % 2'000'000'000'000'000) - 1'000'000'000'000'000;
         const double decimal = static_cast<double>(integer) / std::pow(10.0, decimals);
         ExpectSameText(decimal, failures);
         ExpectSameText(decimal * 1e-3, failures);
@@ -123,11 +137,15 @@ TEST(LineStarts, GiveBackEveryStartInShortAndLongBlocks)
     const Case cases[] = {
         {"short lines", 1000, [](std::size_t i) -> std::uint64_t { return i * 7; }},
         {"one long line per block", 1000,
-         [](std::size_t i) -> std::uint64_t { return i * 7 + (i / 64) * 70'000 + (i % 64 == 63) * 65'536; }},
+         [](std::size_t i) -> std::uint64_t {
+             return i * 7 + (i / 64) * 70'000 + (i % 64 == 63) * 65'536;
+         }},
         {"block spanning exactly 64 KiB - 1", 128,
          [](std::size_t i) -> std::uint64_t { return i < 64 ? i * (0xFFFF / 63) : 0x10000 + i; }},
         {"beyond 4 GiB", 300,
-         [](std::size_t i) -> std::uint64_t { return k4G - 640 + i * 5 + (i > 200 ? 3 * k4G : 0); }},
+         [](std::size_t i) -> std::uint64_t {
+             return k4G - 640 + i * 5 + (i > 200 ? 3 * k4G : 0);
+         }},
         {"a partly filled last block", 70, [](std::size_t i) -> std::uint64_t { return i * i; }},
     };
     for (const auto& c : cases) {
@@ -299,7 +317,10 @@ TEST(Cp1252ToUtf8, ConvertsEveryNameWithAHighByte)
         {"M\xe4rz", "M\xc3\xa4rz"},
         {"\x80", "\xe2\x82\xac"},
         {"PLAN_\x9f", "PLAN_\xc5\xb8"},
-        {"Stra\xdf" "e 1", "Stra\xc3\x9f" "e 1"},
+        {"Stra\xdf"
+         "e 1",
+         "Stra\xc3\x9f"
+         "e 1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.utf8));
@@ -323,12 +344,14 @@ TEST(ReadDxfNumberFastPath, RefusesWhatOnlyFromCharsWouldTake)
         std::optional<double> value;
     };
     const Case cases[] = {
-        {"-inf", std::nullopt},   {"infinity", std::nullopt}, {"-nan", std::nullopt},
-        {"NAN", std::nullopt},    {"-e5", std::nullopt},      {"-.", std::nullopt},
-        {"1e5x", std::nullopt},   {".5", 0.5},                {"-.5", -0.5},
-        {"1.e5", 1e5},            {" -12.25 ", -12.25},       {"0.1", 0.1},
-        {"1e308", 1e308},         {"2e308", std::numeric_limits<double>::infinity()},
-        {"-1,25", -1.25},         {"+7", 7.0},
+        {"-inf", std::nullopt}, {"infinity", std::nullopt},
+        {"-nan", std::nullopt}, {"NAN", std::nullopt},
+        {"-e5", std::nullopt},  {"-.", std::nullopt},
+        {"1e5x", std::nullopt}, {".5", 0.5},
+        {"-.5", -0.5},          {"1.e5", 1e5},
+        {" -12.25 ", -12.25},   {"0.1", 0.1},
+        {"1e308", 1e308},       {"2e308", std::numeric_limits<double>::infinity()},
+        {"-1,25", -1.25},       {"+7", 7.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -1,6 +1,5 @@
-#include "window_fixture.h"
-
 #include "run/version.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -180,8 +179,7 @@ TEST_F(FormTest, FullGeometryEntryIsRememberedForTheNextStart)
 {
     for (bool checked : {true, false}) {
         SCOPED_TRACE(checked);
-        window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"))
-            ->trigger();
+        window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"))->trigger();
         window.reset();
         window = std::make_unique<MainWindow>(state);
         EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"))

@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-
 #include <functional>
 #include <vector>
 
@@ -22,12 +21,9 @@ struct FieldControl
 };
 
 constexpr FieldControl kFields[] = {
-    {Field::Txt_DXF, "Txt_DXF"},
-    {Field::Txt_SCR, "Txt_SCR"},
-    {Field::Txt_Layer, "Txt_Layer"},
-    {Field::Txt_Linienstärke, "Txt_Linienstärke"},
-    {Field::Txt_Offset_X, "Txt_Offset_X"},
-    {Field::Txt_Offset_Y, "Txt_Offset_Y"},
+    {Field::Txt_DXF, "Txt_DXF"},           {Field::Txt_SCR, "Txt_SCR"},
+    {Field::Txt_Layer, "Txt_Layer"},       {Field::Txt_Linienstärke, "Txt_Linienstärke"},
+    {Field::Txt_Offset_X, "Txt_Offset_X"}, {Field::Txt_Offset_Y, "Txt_Offset_Y"},
 };
 
 struct FieldEdit
@@ -92,7 +88,11 @@ TEST_F(OperationsTest, ReadFieldSeesTheFormsInitialTexts)
 class PaintRecorder final : public QObject
 {
 public:
-    explicit PaintRecorder(QProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
+    explicit PaintRecorder(QProgressBar* bar)
+        : bar_(bar)
+    {
+        bar->installEventFilter(this);
+    }
     std::vector<int> painted;
 
 protected:

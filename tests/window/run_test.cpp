@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <cmath>
 #include <filesystem>
 

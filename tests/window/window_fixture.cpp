@@ -1,14 +1,12 @@
 #include "window_fixture.h"
 
-#include <QAction>
-#include <QSettings>
-
 #include "run/conversion_run.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -135,7 +133,8 @@ void WindowTest::Apply(const RunInputs& in)
     type("Txt_Offset_X", in.offsetX);
     type("Txt_Offset_Y", in.offsetY);
     Box("Chk_Auto_Offset")->setChecked(in.autoOffset);
-    QAction* fullGeometry = window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"));
+    QAction* fullGeometry =
+        window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"));
     ASSERT_NE(fullGeometry, nullptr);
     fullGeometry->setChecked(in.fullGeometry);
     Box("Chk_Line")->setChecked(in.line);

@@ -6,9 +6,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-
 #include <cstdio>
 
 int main(int argc, char** argv)

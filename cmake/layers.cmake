@@ -1,0 +1,15 @@
+# Which folder of src/ may include which: each folder names the folders right
+# below it, and may reach everything below those. vektrano_library() links the
+# same folders, so a folder that includes one not reachable from here finds no
+# such header; tools/check-layers.cmake reads this table too, so a new folder is
+# one line here. Only window may include Qt.
+set(VEKTRANO_LAYERS
+    "state:"
+    "geometry:"
+    "dxf:state geometry"
+    "script:dxf"
+    "run:script"
+    "cli:run"
+    "window:run"
+)
+set(VEKTRANO_QT_FOLDERS window)
