@@ -9,10 +9,7 @@ namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-bool Finite(Point p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 } // namespace
 

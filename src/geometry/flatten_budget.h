@@ -14,14 +14,8 @@ namespace vektrano::detail {
 
 constexpr double kMaxMagnitude = 1e100;
 
-inline bool Usable(double value)
-{
-    return std::abs(value) <= kMaxMagnitude;
-} // false for NaN
-inline bool Usable(Point p)
-{
-    return Usable(p.x) && Usable(p.y);
-}
+inline bool Usable(double value) { return std::abs(value) <= kMaxMagnitude; } // false for NaN
+inline bool Usable(Point p) { return Usable(p.x) && Usable(p.y); }
 
 // walk(tolerance, budget, out) appends a whole chain and returns 1, or stops
 // after `budget` segments and returns the share of the curve it covered.

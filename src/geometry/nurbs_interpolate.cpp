@@ -5,10 +5,7 @@
 namespace vektrano {
 namespace {
 
-bool Finite(Point p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 // A usable tangent as a unit vector; none for a zero or non-finite one.
 std::optional<Point> Direction(std::optional<Point> tangent)

@@ -48,14 +48,8 @@ Nurbs ClosedPeriodic(int degree)
     return s;
 }
 
-double DomainStart(const Nurbs& s)
-{
-    return s.knots[static_cast<std::size_t>(s.degree)];
-}
-double DomainEnd(const Nurbs& s)
-{
-    return s.knots[s.control.size()];
-}
+double DomainStart(const Nurbs& s) { return s.knots[static_cast<std::size_t>(s.degree)]; }
+double DomainEnd(const Nurbs& s) { return s.knots[s.control.size()]; }
 
 TEST(FlattenNurbs, StaysWithinToleranceAndNearTheFewestChords)
 {
