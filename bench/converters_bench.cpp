@@ -1,4 +1,5 @@
 #include "run/entity_scan.h"
+#include "run/window_settings.h"
 #include "script/converters.h"
 #include "synthetic_drawing.h"
 
@@ -28,7 +29,8 @@ void Convert(benchmark::State& state, Mix mix, EntityName name, Converter conver
     }
     std::size_t converted = 0;
     for (auto _ : state) {
-        ConverterContext context(v, window, script);
+        WindowSettings settings(window);
+        ConverterContext context(v, settings, script);
         converted = 0;
         for (std::size_t i = 0; i + 1 < v.Entities.size(); ++i) {
             if (v.Entities[i].Name != name)

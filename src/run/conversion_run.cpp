@@ -8,6 +8,7 @@
 #include "script/converters.h"
 #include "script/cp1252.h"
 #include "script/number_rules.h"
+#include "window_settings.h"
 
 #include <cmath>
 #include <cstdio>
@@ -219,7 +220,8 @@ RunOutcome Run::Execute()
     }
     const bool reachedEof = state_.LineIndex <= state_.Lines.Top();
 
-    ConverterContext context(state_, window_, script_);
+    WindowSettings settings(window_);
+    ConverterContext context(state_, settings, script_);
     if (window_.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1)
         if (auto stop = FindOffset(context, window_))
             return Fail(*stop);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "script/controls.h"
+#include "controls.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls.h"
+#include "conversion_settings.h"
 #include "script_file.h"
 #include "state/monotone_table.h"
 #include "state/variablen.h"
@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace vektrano {
@@ -50,35 +49,22 @@ struct ParsedValue
     double value = 0;
 };
 
-// A field read as a number, re-parsed only when its text changed since the last read.
-struct FieldNumberCache
-{
-    std::string text;
-    double value = 0;
-    bool valid = false;
-};
-
 // Everything a converter works with during one run.
 struct ConverterContext
 {
-    ConverterContext(Variablen& state, const ControlReader& window, ScriptFile& script)
+    ConverterContext(Variablen& state, ConversionSettings& settings, ScriptFile& script)
         : state(state)
-        , window(window)
+        , settings(settings)
         , script(script)
     {}
 
     Variablen& state;
-    const ControlReader& window;
+    ConversionSettings& settings;
     ScriptFile& script;
 
     CodeLineCache entityCodes;
     CodeLineCache vertexCodes;
     std::array<ParsedValue, 8> parsedValues{};
-    FieldNumberCache offsetX;
-    FieldNumberCache offsetY;
-    std::string widthText;  // the width field as last read (UTF-8)
-    std::string widthBytes; // the same in the script's code page
-    bool widthValid = false;
     // Positions in Entities of the VERTEX and SEQEND records, built on first use.
     std::optional<MonotoneTable> chainRecords;
 };

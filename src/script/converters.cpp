@@ -47,34 +47,6 @@ const EntityRecord& RecordAt(const ConverterContext& context, std::size_t index)
     return context.state.Entities[index];
 }
 
-// The offset field as a number, read each time a coordinate needs it.
-StopOr ReadOffset(ConverterContext& context, Field field, double& offset)
-{
-    FieldNumberCache& cache = field == Field::Txt_Offset_X ? context.offsetX : context.offsetY;
-    std::string text = context.window.ReadField(field);
-    if (!cache.valid || text != cache.text) {
-        cache.value = ReadFieldNumber(text);
-        cache.text = std::move(text);
-        cache.valid = true;
-    }
-    if (!std::isfinite(cache.value))
-        return ErrorStop("Ungültiger Offset: \"" + cache.text + "\"");
-    offset = cache.value;
-    return std::nullopt;
-}
-
-// The width field in the script's code page, read anew for every script line.
-std::string_view ReadWidth(ConverterContext& context)
-{
-    std::string text = context.window.ReadField(Field::Txt_Linienstärke);
-    if (!context.widthValid || text != context.widthText) {
-        context.widthBytes = Utf8ToCp1252(text);
-        context.widthText = std::move(text);
-        context.widthValid = true;
-    }
-    return context.widthBytes;
-}
-
 StopOr ReadNumberAt(ConverterContext& context, std::size_t position, double& number)
 {
     ParsedValue& parsed = context.parsedValues[(position / 2) % context.parsedValues.size()];
@@ -91,12 +63,11 @@ StopOr ReadNumberAt(ConverterContext& context, std::size_t position, double& num
     return std::nullopt;
 }
 
-// Skeleton step 5: the value plus the field offset, stored as a number.
-StopOr ReadCoordinate(ConverterContext& context, std::size_t valueLine, Field offsetField,
-                      WorkSlot& slot)
+// A coordinate is its value line plus the offset, stored as a number.
+StopOr ReadCoordinate(ConverterContext& context, std::size_t valueLine, Axis axis, WorkSlot& slot)
 {
     double offset = 0;
-    if (auto stop = ReadOffset(context, offsetField, offset))
+    if (auto stop = context.settings.Offset(axis, offset))
         return stop;
     double number = 0;
     if (auto stop = ReadNumberAt(context, valueLine, number))
@@ -176,6 +147,18 @@ void AppendSlot(ScriptFile& script, const WorkSlot& slot)
         script.Append(NumberText(slot));
 }
 
+// A script line's command and width. The width is read before anything of the line
+// is written, so a width that cannot be used leaves no piece of a line behind.
+StopOr BeginLine(ConverterContext& context, std::string_view command)
+{
+    std::string_view width;
+    if (auto stop = context.settings.Width(width))
+        return stop;
+    context.script.Append(command);
+    context.script.Append(width);
+    return std::nullopt;
+}
+
 // "(x y)" of two slots.
 void AppendPoint(ScriptFile& script, const WorkSlot& x, const WorkSlot& y)
 {
@@ -195,8 +178,8 @@ void AppendPoint(ScriptFile& script, double x, double y)
     script.Append(")");
 }
 
-// Skeleton steps 2 to 5 and the trigger of step 6, over one record's range.
-// onCode receives each code line the converter reacts to, in file order.
+// onCode receives each code line of the record's range that the converter reacts
+// to, in file order.
 template <typename OnCode>
 StopOr WalkRange(CodeLineCache& cache, const ConverterContext& context, const EntityRecord& record,
                  OnCode&& onCode)
@@ -257,23 +240,20 @@ Stop InvalidSlotStop(const LineTable& lines, const WorkSlot& slot)
 
 StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
 {
-    if (context.window.ReadCheckBox(CheckBox::Chk_Line) == 0)
+    if (!context.settings.Enabled(EntityName::Line))
         return std::nullopt;
     Variablen& v = context.state;
     return WalkRange(context.entityCodes, context, RecordAt(context, EntityIndex),
                      [&](const CodeLine& line) -> StopOr {
                          const std::size_t value = line.position + 1;
                          switch (line.code) {
-                         case GroupCode::C10:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
-                         case GroupCode::C20:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
-                         case GroupCode::C11:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X2);
+                         case GroupCode::C10: return ReadCoordinate(context, value, Axis::X, v.X1);
+                         case GroupCode::C20: return ReadCoordinate(context, value, Axis::Y, v.Y1);
+                         case GroupCode::C11: return ReadCoordinate(context, value, Axis::X, v.X2);
                          case GroupCode::C21: break;
                          default: return std::nullopt;
                          }
-                         if (auto stop = ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y2))
+                         if (auto stop = ReadCoordinate(context, value, Axis::Y, v.Y2))
                              return stop;
                          if (OffsetOnly) {
                              LowerMinimum(v.X1, v.MinX);
@@ -286,8 +266,8 @@ StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool Off
                              return stop;
                          ++v.ConvLine;
                          ScriptFile& script = context.script;
-                         script.Append("Wire ");
-                         script.Append(ReadWidth(context));
+                         if (auto stop = BeginLine(context, "Wire "))
+                             return stop;
                          AppendPoint(script, v.X1, v.Y1);
                          AppendPoint(script, v.X2, v.Y2);
                          script.EndLine();
@@ -297,17 +277,15 @@ StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool Off
 
 StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
 {
-    if (context.window.ReadCheckBox(CheckBox::Chk_Circle) == 0)
+    if (!context.settings.Enabled(EntityName::Circle))
         return std::nullopt;
     Variablen& v = context.state;
     return WalkRange(context.entityCodes, context, RecordAt(context, EntityIndex),
                      [&](const CodeLine& line) -> StopOr {
                          const std::size_t value = line.position + 1;
                          switch (line.code) {
-                         case GroupCode::C10:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
-                         case GroupCode::C20:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                         case GroupCode::C10: return ReadCoordinate(context, value, Axis::X, v.X1);
+                         case GroupCode::C20: return ReadCoordinate(context, value, Axis::Y, v.Y1);
                          case GroupCode::C40: break;
                          default: return std::nullopt;
                          }
@@ -329,8 +307,8 @@ StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool O
                              return InvalidSlotStop(v.Lines, v.X2);
                          ++v.ConvCircle;
                          ScriptFile& script = context.script;
-                         script.Append("Circle ");
-                         script.Append(ReadWidth(context));
+                         if (auto stop = BeginLine(context, "Circle "))
+                             return stop;
                          AppendPoint(script, v.X1, v.Y1);
                          script.Append(" (");
                          AppendSlot(script, v.X1);
@@ -344,17 +322,15 @@ StopOr Convert_Circle(ConverterContext& context, std::size_t EntityIndex, bool O
 
 StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
 {
-    if (context.window.ReadCheckBox(CheckBox::Chk_Arc) == 0)
+    if (!context.settings.Enabled(EntityName::Arc))
         return std::nullopt;
     Variablen& v = context.state;
     return WalkRange(context.entityCodes, context, RecordAt(context, EntityIndex),
                      [&](const CodeLine& line) -> StopOr {
                          const std::size_t value = line.position + 1;
                          switch (line.code) {
-                         case GroupCode::C10:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
-                         case GroupCode::C20:
-                             return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                         case GroupCode::C10: return ReadCoordinate(context, value, Axis::X, v.X1);
+                         case GroupCode::C20: return ReadCoordinate(context, value, Axis::Y, v.Y1);
                          case GroupCode::C40:
                              v.X2.SetText(v.Lines[value], value);
                              return std::nullopt;
@@ -388,8 +364,8 @@ StopOr Convert_Arc(ConverterContext& context, std::size_t EntityIndex, bool Offs
                              return InvalidSlotStop(v.Lines, v.X2);
                          ++v.ConvArc;
                          ScriptFile& script = context.script;
-                         script.Append("wire ");
-                         script.Append(ReadWidth(context));
+                         if (auto stop = BeginLine(context, "wire "))
+                             return stop;
                          AppendPoint(script, startX, startY);
                          // The radius goes into the script as its value line wrote it.
                          script.Append(" @+");
@@ -425,7 +401,7 @@ const MonotoneTable& ChainRecords(ConverterContext& context)
 
 StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool OffsetOnly)
 {
-    if (context.window.ReadCheckBox(CheckBox::Chk_Polyline) == 0)
+    if (!context.settings.Enabled(EntityName::Polyline))
         return std::nullopt;
     Variablen& v = context.state;
     v.FirstVertex = false;
@@ -442,10 +418,10 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
                 switch (line.code) {
                 case GroupCode::C10:
                     v.X2 = v.X1;
-                    return ReadCoordinate(context, value, Field::Txt_Offset_X, v.X1);
+                    return ReadCoordinate(context, value, Axis::X, v.X1);
                 case GroupCode::C20:
                     v.Y2 = v.Y1;
-                    return ReadCoordinate(context, value, Field::Txt_Offset_Y, v.Y1);
+                    return ReadCoordinate(context, value, Axis::Y, v.Y1);
                 case GroupCode::C30: break;
                 default: return std::nullopt;
                 }
@@ -462,8 +438,8 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
                 if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
                     return stop;
                 ScriptFile& script = context.script;
-                script.Append("Wire ");
-                script.Append(ReadWidth(context));
+                if (auto stop = BeginLine(context, "Wire "))
+                    return stop;
                 AppendPoint(script, v.X1, v.Y1);
                 AppendPoint(script, v.X2, v.Y2);
                 script.EndLine();
