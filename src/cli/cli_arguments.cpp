@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 
 namespace vektrano {
 
@@ -51,6 +52,8 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     app.add_flag("--full-geometry", o.conversion.fullGeometry);
     std::optional<std::string> drawingUnit;
     text("--drawing-unit", drawingUnit);
+    std::optional<std::string> tolerance;
+    text("--tolerance", tolerance);
 
     try {
         app.parse(argc, argv);
@@ -81,6 +84,16 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
                 "--drawing-unit: " + *drawingUnit + " is not one of mm, cm, m, inch, mil, foot";
             return result;
         }
+    }
+    if (tolerance) {
+        double value = 0;
+        const char* end = tolerance->data() + tolerance->size();
+        const auto [stop, error] = std::from_chars(tolerance->data(), end, value);
+        if (error != std::errc{} || stop != end || !(value >= 0.0001 && value <= 1)) {
+            result.error = "--tolerance: " + *tolerance + " is not a number from 0.0001 to 1";
+            return result;
+        }
+        o.conversion.tolerance = value;
     }
     o.scr = scr ? *scr : ScriptPathFor(o.dxf);
     // What the window's key filter does to every typed comma.

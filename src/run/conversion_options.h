@@ -14,6 +14,8 @@ struct ConversionOptions
     bool fullGeometry = false;
     // Overrides the drawing's own unit in full geometry.
     std::optional<DrawingUnit> drawingUnit;
+    // How far a flattened curve may stray from the true one, in millimetres.
+    double tolerance = 0.005;
 };
 
 } // namespace vektrano

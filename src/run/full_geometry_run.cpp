@@ -104,6 +104,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     settings.circle = window.ReadCheckBox(CheckBox::Chk_Circle) != 0;
     settings.polyline = window.ReadCheckBox(CheckBox::Chk_Polyline) != 0;
     settings.unit = options.drawingUnit;
+    settings.tolerance = options.tolerance;
 
     FullGeometry geometry(state.Lines, drawing, settings);
     if (auto stop = geometry.Prepare())
@@ -150,6 +151,10 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     AppendRows(report.skipped, "Nicht gezeichnet", log);
     AppendRows(report.missingBlocks, "Block fehlt", log);
     std::string tail;
+    for (const std::string& line : report.badSplines)
+        tail += line + std::string(CRLF);
+    if (report.loosened)
+        tail += "Toleranz gelockert: eine Kurve bräuchte mehr als 100000 Segmente.\r\n";
     for (std::string_view name : report.cyclicBlocks) {
         tail += "Block fügt sich selbst ein, nicht weiter verfolgt: ";
         AppendCp1252AsUtf8(tail, name);

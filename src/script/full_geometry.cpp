@@ -1,6 +1,10 @@
 #include "full_geometry.h"
 
 #include "converters.h"
+#include "geometry/conic_arc.h"
+#include "geometry/flatten.h"
+#include "geometry/nurbs.h"
+#include "geometry/ocs.h"
 #include "number_rules.h"
 
 #include <cmath>
@@ -112,7 +116,38 @@ struct Extrusion
             return z < 0 ? Plane::Down : Plane::Up;
         return Plane::Tilted;
     }
+    // The entity's own plane at the given elevation, seen from above. Straight up
+    // and straight down stay exact: the identity and the mirror in x.
+    Affine Plan(double elevation) const
+    {
+        switch (PlaneOf()) {
+        case Plane::Up: return {};
+        case Plane::Down: return Affine::Scaling(-1, 1);
+        case Plane::Tilted: break;
+        }
+        return OcsToWorldPlan({x, y, z}, elevation);
+    }
+    Vector3 Direction3() const { return {x, y, z}; }
 };
+
+// A curve gives at most this many segments; beyond it its tolerance is loosened.
+constexpr std::size_t kMaxCurveSegments = 100000;
+
+std::string_view FaultText(NurbsFault fault)
+{
+    switch (fault) {
+    case NurbsFault::DegreeOutOfRange: return "Grad nicht zwischen 1 und 10";
+    case NurbsFault::TooFewControlPoints: return "zu wenige Kontrollpunkte";
+    case NurbsFault::KnotCountWrong: return "falsche Anzahl Knoten";
+    case NurbsFault::KnotsDecreasing: return "fallende Knoten";
+    case NurbsFault::WeightNotPositive: return "Gewicht nicht positiv";
+    case NurbsFault::WeightCountWrong: return "falsche Anzahl Gewichte";
+    case NurbsFault::NotFinite: return "Zahl außerhalb des Bereichs";
+    case NurbsFault::EmptyDomain: return "leerer Parameterbereich";
+    case NurbsFault::None: break;
+    }
+    return {};
+}
 
 // The text and number codes most records share, and the numbers each one asks for.
 struct NumberField
@@ -209,7 +244,11 @@ private:
     StopOr DrawLine(const DxfEntity& entity, const Affine& transform, Visibility zero);
     StopOr DrawCircleOrArc(const DxfEntity& entity, const Affine& transform, Visibility zero);
     StopOr DrawPolyline(const DxfEntity& entity, const Affine& transform, Visibility zero);
-    StopOr DrawCurve(const DxfEntity& entity, Visibility zero);
+    StopOr DrawEllipse(const DxfEntity& entity, const Affine& transform, Visibility zero);
+    StopOr DrawSpline(const DxfEntity& entity, const Affine& transform, Visibility zero);
+    // Flattens the arc (already in millimetres) into straight script lines.
+    StopOr Flatten(const ConicArc& arc, std::size_t blame, bool reverse = false);
+    StopOr EmitChain(std::size_t blame, bool reverse);
     StopOr Chain(DxfKind kind, const Affine& transform, bool closed, std::size_t blame);
     // A point beyond the range of a number inside a block comes from the scale of
     // the INSERT that placed the block there, not from the block's own value.
@@ -230,6 +269,13 @@ private:
     std::string layerKey_;
     std::string reasonText_;
     std::size_t placedBy_ = 0;
+    std::vector<Point> points_;
+    std::vector<Point> fit_;
+    Nurbs spline_;
+
+public:
+    // Script lines handed to the output so far in this pass.
+    std::uint64_t linesWritten = 0;
 };
 
 Visibility Expansion::LayerVisibility(std::string_view layer, Visibility zero)
@@ -275,6 +321,9 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
 {
     report_.kinds = {};
     report_.skipped.Clear();
+    report_.badSplines.clear();
+    report_.loosened = false;
+    linesWritten = 0;
     std::size_t total = 0;
     for (const auto& [first, last] : drawing_.model)
         total += last - first;
@@ -332,6 +381,12 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
                 placedBy_ = frame.placedBy;
                 if (auto stop = Draw(entity, frame.transform, frame.zero))
                     return stop;
+                // Curves are counted as one line before writing; what they come to
+                // is only known here, and the limit holds for it too.
+                if (linesWritten > kMaxScriptLines)
+                    return ErrorStop("Mehr als 10000000 Skriptzeilen ab Zeile " +
+                                     std::to_string(entity.begin + 1) + " der DXF Datei (" +
+                                     std::string(kKindNames[Index(entity.kind)]) + "): Abbruch.");
                 if (output_.Failed())
                     return std::nullopt;
                 continue;
@@ -345,10 +400,6 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
             }
             if (insert.block == FullGeometry::kNoBlock || insert.cyclic)
                 continue; // named once in the log already
-            if (insert.tilted) {
-                Skip(DxfKind::Insert, "geneigte Extrusion");
-                continue;
-            }
             ++report_.kinds[Index(DxfKind::Insert)].drawn;
             frame.insert = &insert;
             frame.cell = 0;
@@ -369,8 +420,8 @@ StopOr Expansion::Draw(const DxfEntity& entity, const Affine& transform, Visibil
     case DxfKind::Arc: return DrawCircleOrArc(entity, transform, zero);
     case DxfKind::Polyline:
     case DxfKind::LwPolyline: return DrawPolyline(entity, transform, zero);
-    case DxfKind::Ellipse:
-    case DxfKind::Spline: return DrawCurve(entity, zero);
+    case DxfKind::Ellipse: return DrawEllipse(entity, transform, zero);
+    case DxfKind::Spline: return DrawSpline(entity, transform, zero);
     case DxfKind::Insert: break;
     }
     return std::nullopt;
@@ -395,6 +446,7 @@ StopOr Expansion::DrawLine(const DxfEntity& entity, const Affine& transform, Vis
     if (!Finite(a) || !Finite(b))
         return NotFinite(blame);
     output_.Segment(a, b);
+    ++linesWritten;
     ++report_.kinds[Index(entity.kind)].drawn;
     return std::nullopt;
 }
@@ -402,11 +454,16 @@ StopOr Expansion::DrawLine(const DxfEntity& entity, const Affine& transform, Vis
 StopOr Expansion::DrawCircleOrArc(const DxfEntity& entity, const Affine& transform, Visibility zero)
 {
     Point centre;
-    double radius = 0, start = 0, end = 360;
+    double radius = 0, start = 0, end = 360, elevation = 0;
     CommonFields common;
-    if (auto stop = ReadFields(
-            lines_, entity,
-            {{10, &centre.x}, {20, &centre.y}, {40, &radius}, {50, &start}, {51, &end}}, common))
+    if (auto stop = ReadFields(lines_, entity,
+                               {{10, &centre.x},
+                                {20, &centre.y},
+                                {30, &elevation},
+                                {40, &radius},
+                                {50, &start},
+                                {51, &end}},
+                               common))
         return stop;
     const std::string_view layer = common.layer;
     const Extrusion& extrusion = common.extrusion;
@@ -415,34 +472,36 @@ StopOr Expansion::DrawCircleOrArc(const DxfEntity& entity, const Affine& transfo
         Skip(entity.kind, "Layer aus oder gefroren");
         return std::nullopt;
     }
-    const Plane plane = extrusion.PlaneOf();
-    if (plane == Plane::Tilted) {
-        Skip(entity.kind, "geneigte Extrusion");
-        return std::nullopt;
-    }
     if (!(radius > 0)) {
         Skip(entity.kind, "Radius nicht positiv");
         return std::nullopt;
     }
-    // Seen from below, the entity's own plane is mirrored in x.
-    const Affine place = plane == Plane::Down ? transform * Affine::Scaling(-1, 1) : transform;
+    const Affine place = transform * extrusion.Plan(elevation);
+    const double sweep = entity.kind == DxfKind::Arc ? ArcSweepDegrees(start, end) : 0;
     if (!place.IsSimilarity()) {
-        Skip(entity.kind, "ungleichmäßig skaliert");
+        // Scaled unevenly or seen obliquely: an ellipse, drawn as a chain.
+        const double from = start * kRadians;
+        const double turn = (sweep == 0 ? 360 : sweep) * kRadians;
+        const ConicArc arc{centre, {radius, 0}, {0, radius}, from, from + turn};
+        if (auto stop = Flatten(Transformed(place, arc), blame))
+            return stop;
+        ++report_.kinds[Index(entity.kind)].drawn;
         return std::nullopt;
     }
-    const double sweep = entity.kind == DxfKind::Arc ? ArcSweepDegrees(start, end) : 0;
     if (sweep == 0) {
         const Point c = place.Apply(centre);
         const double r = radius * place.LengthScale();
         if (!Finite(c) || !std::isfinite(r) || !std::isfinite(c.y + r))
             return NotFinite(blame);
         output_.Circle(c, r);
+        ++linesWritten;
     } else {
         const Point a = place.Apply(centre + radius * Direction(start));
         const Point b = place.Apply(centre + radius * Direction(end));
         if (!Finite(a) || !Finite(b))
             return NotFinite(blame);
         output_.Arc(a, b, place.Mirrors() ? -sweep : sweep, true);
+        ++linesWritten;
     }
     ++report_.kinds[Index(entity.kind)].drawn;
     return std::nullopt;
@@ -454,6 +513,7 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
     std::string_view layer = "0";
     Extrusion extrusion;
     int flags = 0;
+    double elevation = 0;
     std::size_t blame = entity.begin + 1;
     auto readFlags = [&](std::size_t value, int& out) -> StopOr {
         double number = 0;
@@ -484,6 +544,8 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
                     return std::nullopt;
                 default: break;
                 }
+                if (code == (lw ? 38 : 30))
+                    return ReadNumber(lines_, value, elevation);
                 if (!lw)
                     return std::nullopt;
                 switch (code) {
@@ -547,15 +609,8 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
     }
     // A 3D polyline holds world coordinates; every other one lies in its own plane.
     Affine place = transform;
-    if (lw || (flags & 8) == 0) {
-        const Plane plane = extrusion.PlaneOf();
-        if (plane == Plane::Tilted) {
-            Skip(entity.kind, "geneigte Extrusion");
-            return std::nullopt;
-        }
-        if (plane == Plane::Down)
-            place = transform * Affine::Scaling(-1, 1);
-    }
+    if (lw || (flags & 8) == 0)
+        place = transform * extrusion.Plan(elevation);
     return Chain(entity.kind, place, (flags & 1) != 0, blame);
 }
 
@@ -566,10 +621,7 @@ StopOr Expansion::Chain(DxfKind kind, const Affine& place, bool closed, std::siz
     bool bent = false;
     for (std::size_t i = 0; i < segments; ++i)
         bent = bent || std::fabs(vertices_[i].bulge) >= kStraightBulge;
-    if (bent && !place.IsSimilarity()) {
-        Skip(kind, "ungleichmäßig skaliert");
-        return std::nullopt;
-    }
+    const bool similar = !bent || place.IsSimilarity();
     const bool mirrors = place.Mirrors();
     bool wrote = false;
     for (std::size_t i = 0; i < segments; ++i) {
@@ -583,12 +635,29 @@ StopOr Expansion::Chain(DxfKind kind, const Affine& place, bool closed, std::siz
             return NotFinite(blame);
         if (std::fabs(from.bulge) < kStraightBulge) {
             output_.Segment(a, b);
+            ++linesWritten;
         } else {
             const double sweep = BulgeSweepDegrees(from.bulge);
             // Only a bulge beyond any drawing's precision rounds to a whole turn.
             if (!(std::fabs(sweep) < 360))
                 return NotFinite(from.bulgeLine);
-            output_.Arc(a, b, mirrors ? -sweep : sweep, false);
+            if (similar) {
+                output_.Arc(a, b, mirrors ? -sweep : sweep, false);
+                ++linesWritten;
+            } else {
+                // An elliptical arc now: walk it counter-clockwise in the polyline's
+                // plane, from whichever end that starts at, and flatten its image.
+                const CircleShape circle = ArcThrough(from.p, to.p, sweep);
+                const Point first = sweep > 0 ? from.p : to.p;
+                const double t0 = std::atan2(first.y - circle.centre.y, first.x - circle.centre.x);
+                const ConicArc arc{circle.centre,
+                                   {circle.radius, 0},
+                                   {0, circle.radius},
+                                   t0,
+                                   t0 + std::fabs(sweep) * kRadians};
+                if (auto stop = Flatten(Transformed(place, arc), blame, sweep < 0))
+                    return stop;
+            }
         }
         wrote = true;
     }
@@ -597,9 +666,185 @@ StopOr Expansion::Chain(DxfKind kind, const Affine& place, bool closed, std::siz
     return std::nullopt;
 }
 
-StopOr Expansion::DrawCurve(const DxfEntity& entity, Visibility)
+StopOr Expansion::Flatten(const ConicArc& arc, std::size_t blame, bool reverse)
 {
-    Skip(entity.kind, "Kurve");
+    points_.clear();
+    const FlattenResult result =
+        FlattenConicArc(arc, settings_.tolerance, kMaxCurveSegments, points_);
+    report_.loosened = report_.loosened || result.loosened;
+    return EmitChain(blame, reverse);
+}
+
+StopOr Expansion::EmitChain(std::size_t blame, bool reverse)
+{
+    if (points_.size() < 2)
+        return NotFinite(blame); // the flatteners refuse only values beyond any drawing
+    if (reverse)
+        std::reverse(points_.begin(), points_.end());
+    for (std::size_t i = 0; i + 1 < points_.size(); ++i) {
+        if (!Finite(points_[i]) || !Finite(points_[i + 1]))
+            return NotFinite(blame);
+        if (points_[i] == points_[i + 1])
+            continue;
+        output_.Segment(points_[i], points_[i + 1]);
+        ++linesWritten;
+    }
+    return std::nullopt;
+}
+
+StopOr Expansion::DrawEllipse(const DxfEntity& entity, const Affine& transform, Visibility zero)
+{
+    Vector3 centre, major;
+    double ratio = 1, start = 0, end = 2 * std::numbers::pi;
+    CommonFields common;
+    if (auto stop = ReadFields(lines_, entity,
+                               {{10, &centre.x},
+                                {20, &centre.y},
+                                {30, &centre.z},
+                                {11, &major.x},
+                                {21, &major.y},
+                                {31, &major.z},
+                                {40, &ratio},
+                                {41, &start},
+                                {42, &end}},
+                               common))
+        return stop;
+    if (LayerVisibility(common.layer, zero) != Visibility::Shown) {
+        Skip(entity.kind, "Layer aus oder gefroren");
+        return std::nullopt;
+    }
+    if (!(ratio > 0 && ratio <= 1)) {
+        Skip(entity.kind, "Achsenverhältnis nicht in (0, 1]");
+        return std::nullopt;
+    }
+    const ConicArc arc = Transformed(
+        transform, EllipseArc(centre, major, ratio, start, end, common.extrusion.Direction3()));
+    const bool full = arc.t1 - arc.t0 >= 2 * std::numbers::pi - 1e-9;
+    // A full ellipse counts under CIRCLE, an elliptical arc under ARC.
+    if (!(full ? settings_.circle : settings_.arc))
+        return std::nullopt;
+    if (const auto circle = AsCircular(arc)) {
+        if (!Finite(circle->center) || !std::isfinite(circle->center.y + circle->radius) ||
+            !Finite(circle->start) || !Finite(circle->end))
+            return NotFinite(common.blame);
+        if (circle->full)
+            output_.Circle(circle->center, circle->radius);
+        else
+            output_.Arc(circle->start, circle->end, circle->sweepDegrees, true);
+        ++linesWritten;
+    } else if (auto stop = Flatten(arc, common.blame)) {
+        return stop;
+    }
+    ++report_.kinds[Index(entity.kind)].drawn;
+    return std::nullopt;
+}
+
+StopOr Expansion::DrawSpline(const DxfEntity& entity, const Affine& transform, Visibility zero)
+{
+    Nurbs& spline = spline_;
+    spline.knots.clear();
+    spline.control.clear();
+    spline.weights.clear();
+    fit_.clear();
+    double degree = 3, flags = 0;
+    Point startTangent, endTangent;
+    bool hasStart = false, hasEnd = false;
+    std::string_view layer = "0";
+    const std::size_t line = entity.begin + 1;
+    if (auto stop = WalkPairs(lines_, entity.begin + 2, entity.end,
+                              [&](int code, std::size_t value) -> StopOr {
+                                  if (code == 8) {
+                                      layer = TrimSpaces(lines_[value]);
+                                      return std::nullopt;
+                                  }
+                                  switch (code) {
+                                  case 70:
+                                  case 71:
+                                  case 40:
+                                  case 41:
+                                  case 10:
+                                  case 20:
+                                  case 11:
+                                  case 21:
+                                  case 12:
+                                  case 22:
+                                  case 13:
+                                  case 23: break;
+                                  default: return std::nullopt;
+                                  }
+                                  double number = 0;
+                                  if (auto stop = ReadNumber(lines_, value, number))
+                                      return stop;
+                                  switch (code) {
+                                  case 70: flags = number; break;
+                                  case 71: degree = number; break;
+                                  case 40: spline.knots.push_back(number); break;
+                                  case 41: spline.weights.push_back(number); break;
+                                  case 10: spline.control.push_back({number, 0}); break;
+                                  case 20:
+                                      if (!spline.control.empty())
+                                          spline.control.back().y = number;
+                                      break;
+                                  case 11: fit_.push_back({number, 0}); break;
+                                  case 21:
+                                      if (!fit_.empty())
+                                          fit_.back().y = number;
+                                      break;
+                                  case 12:
+                                      startTangent.x = number;
+                                      hasStart = true;
+                                      break;
+                                  case 22: startTangent.y = number; break;
+                                  case 13:
+                                      endTangent.x = number;
+                                      hasEnd = true;
+                                      break;
+                                  case 23: endTangent.y = number; break;
+                                  default: break;
+                                  }
+                                  return std::nullopt;
+                              }))
+        return stop;
+    if (LayerVisibility(layer, zero) != Visibility::Shown) {
+        Skip(entity.kind, "Layer aus oder gefroren");
+        return std::nullopt;
+    }
+    // Control points, fit points and tangents are world coordinates; a NURBS curve
+    // follows any affine map of its control points exactly.
+    if (spline.control.empty() && fit_.size() >= 2) {
+        for (Point& p : fit_)
+            p = transform.Apply(p);
+        const auto tangent = [&transform](bool given, Point t) -> std::optional<Point> {
+            if (!given)
+                return std::nullopt;
+            return transform.ApplyToVector(t);
+        };
+        spline =
+            InterpolateCubic(fit_, tangent(hasStart, startTangent), tangent(hasEnd, endTangent));
+    } else {
+        spline.degree = std::fabs(degree) < 1e6 ? static_cast<int>(degree) : 0;
+        const int bits = std::fabs(flags) < 1e9 ? static_cast<int>(flags) : 0;
+        spline.closed = (bits & 1) != 0;
+        spline.periodic = (bits & 2) != 0;
+        spline.rational = (bits & 4) != 0;
+        for (Point& p : spline.control)
+            p = transform.Apply(p);
+    }
+    if (const NurbsFault fault = Validate(spline); fault != NurbsFault::None) {
+        reasonText_ = "SPLINE in Zeile ";
+        reasonText_ += std::to_string(line);
+        reasonText_ += " nicht gezeichnet: ";
+        reasonText_ += FaultText(fault);
+        report_.badSplines.push_back(reasonText_);
+        return std::nullopt;
+    }
+    points_.clear();
+    const FlattenResult result =
+        FlattenNurbs(spline, settings_.tolerance, kMaxCurveSegments, points_);
+    report_.loosened = report_.loosened || result.loosened;
+    if (auto stop = EmitChain(line, false))
+        return stop;
+    ++report_.kinds[Index(entity.kind)].drawn;
     return std::nullopt;
 }
 
@@ -718,6 +963,7 @@ StopOr FullGeometry::Prepare()
         Insert insert;
         insert.line = entity.begin + 1;
         Point at;
+        double atZ = 0;
         double scaleX = 1, scaleY = 1, rotation = 0, columns = 1, rows = 1;
         double columnSpacing = 0, rowSpacing = 0;
         CommonFields common;
@@ -726,6 +972,7 @@ StopOr FullGeometry::Prepare()
                                     {42, &scaleY},
                                     {10, &at.x},
                                     {20, &at.y},
+                                    {30, &atZ},
                                     {50, &rotation},
                                     {70, &columns},
                                     {71, &rows},
@@ -747,9 +994,7 @@ StopOr FullGeometry::Prepare()
         // A MINSERT's array needs columns × rows below the cap to be counted.
         if (SaturatingMultiply(insert.columns, insert.rows) >= kCap)
             insert.rows = kCap / insert.columns;
-        const Plane plane = extrusion.PlaneOf();
-        insert.tilted = plane == Plane::Tilted;
-        const Affine mirror = plane == Plane::Down ? Affine::Scaling(-1, 1) : Affine{};
+        const Affine mirror = extrusion.Plan(atZ);
         const Affine rotate = RotationDegrees(rotation);
         if (const auto found = drawing_.blockIndex.find(name); found != drawing_.blockIndex.end()) {
             if (!drawing_.blocks[found->second].layout)
@@ -786,6 +1031,8 @@ StopOr FullGeometry::Prepare()
         case DxfKind::Arc: return settings_.arc ? 1 : 0;
         case DxfKind::Polyline:
         case DxfKind::LwPolyline: return settings_.polyline ? entity.count : 0;
+        case DxfKind::Ellipse: return settings_.arc || settings_.circle ? 1 : 0;
+        case DxfKind::Spline: return settings_.polyline ? 1 : 0;
         default: return 0;
         }
     };

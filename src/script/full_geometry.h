@@ -26,6 +26,7 @@ struct FullGeometrySettings
     bool circle = true;              // CIRCLE
     bool polyline = true;            // POLYLINE, LWPOLYLINE
     std::optional<DrawingUnit> unit; // overrides the drawing's $INSUNITS
+    double tolerance = 0.005;        // a flattened curve's largest distance from the true one, mm
 };
 
 struct KindTally
@@ -45,6 +46,9 @@ struct FullGeometryReport
     std::vector<std::string_view> cyclicBlocks;
     // Entities of a drawn kind left out, as "KIND (reason)".
     UnknownTally skipped;
+    // A line per SPLINE left out for its shape, naming its line.
+    std::vector<std::string> badSplines;
+    bool loosened = false; // some curve needed more than 100,000 segments
 };
 
 // More lines than this, or more block insertions, and nothing is written.
@@ -101,7 +105,6 @@ public:
         std::size_t line = 0;  // the INSERT name line
         std::size_t blame = 0; // its scale's value line, else its name line: named in a stop
         bool cyclic = false;   // it would close a chain of blocks inserting themselves
-        bool tilted = false;   // an extrusion not along z
     };
     static constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
