@@ -46,6 +46,11 @@ TEST(ParseArguments, SortsHelpVersionAndUsageErrors)
         {{"--full-geometry", "--drawing-unit", "inch", "a.dxf"}, Action::Run},
         {{"--drawing-unit", "yard", "a.dxf"}, Action::UsageError},
         {{"--drawing-unit", "MM", "a.dxf"}, Action::UsageError},
+        {{"--tolerance", "0.0001", "a.dxf"}, Action::Run},
+        {{"--tolerance", "1", "a.dxf"}, Action::Run},
+        {{"--tolerance", "0.00009", "a.dxf"}, Action::UsageError},
+        {{"--tolerance", "1.5", "a.dxf"}, Action::UsageError},
+        {{"--tolerance", "0,01", "a.dxf"}, Action::UsageError},
     };
     for (const auto& c : cases) {
         std::string line;

@@ -1,6 +1,11 @@
 // Full geometry's script lines for small drawings, each worked out by hand, and
 // its answers to hostile drawings.
 #include "engine_test_support.h"
+#include "geometry/affine.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
 
 namespace vektrano::test {
 namespace {
@@ -297,6 +302,120 @@ TEST(FullGeometry, FollowsTenThousandNestedBlocksWithoutRecursion)
               RunOutcome::Completed)
         << run.Log();
     EXPECT_EQ(run.Body(), std::vector<std::string>{"Wire 0.01 (9999 0) (10000 0)"});
+}
+
+} // namespace
+} // namespace vektrano::test
+
+namespace vektrano::test {
+namespace {
+
+std::vector<Point> ChainPoints(const std::vector<std::string>& body)
+{
+    std::vector<Point> points;
+    for (const std::string& line : body) {
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        EXPECT_EQ(std::sscanf(line.c_str(), "Wire 0.01 (%lf %lf) (%lf %lf)", &x1, &y1, &x2, &y2), 4)
+            << line;
+        if (!points.empty())
+            EXPECT_EQ(points.back(), (Point{x1, y1})) << "the chain is broken at " << line;
+        else
+            points.push_back({x1, y1});
+        points.push_back({x2, y2});
+    }
+    return points;
+}
+
+TEST(FullGeometry, CircleInAnUnevenlyScaledRotatedInsertStaysWithinTheTolerance)
+{
+    // A unit circle scaled (2, 1) and turned by 30 degrees: an ellipse with half axes
+    // 2 and 1. Back in the block's frame every vertex lies on it, and no chord's
+    // middle strays further than the tolerance inside it.
+    const std::string dxf = WithEof(
+        Section("BLOCKS",
+                {Block("K", "0", "0",
+                       {Entity("CIRCLE", {{"8", "0"}, {"10", "0"}, {"20", "0"}, {"40", "1"}})})}) +
+        Section("ENTITIES", {Insert("K", "0", "0", {{"41", "2"}, {"42", "1"}, {"50", "30"}})}));
+    for (double tolerance : {0.005, 0.0001}) {
+        SCOPED_TRACE(tolerance);
+        Conversion run;
+        run.options.fullGeometry = true;
+        run.options.tolerance = tolerance;
+        ASSERT_EQ(run.Run(dxf), RunOutcome::Completed) << run.Log();
+        const std::vector<Point> points = ChainPoints(run.Body());
+        ASSERT_GT(points.size(), 8u);
+        EXPECT_EQ(points.front(), points.back()) << "a full ellipse closes";
+        // In the ellipse's own frame, G = sqrt(x²/4 + y²) is 1 on the curve; a point's
+        // distance from it is (1 - G) / |grad G| to first order.
+        const Affine back = Affine::Rotation(-std::numbers::pi / 6);
+        auto level = [&back](Point p) {
+            const Point r = back.Apply(p);
+            return std::sqrt(r.x * r.x / 4 + r.y * r.y);
+        };
+        auto inside = [&back, &level](Point p) {
+            const Point r = back.Apply(p);
+            const double g = level(p);
+            return (1 - g) / (std::hypot(r.x / 4, r.y) / g);
+        };
+        for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+            EXPECT_NEAR(level(points[i]), 1, 1e-9);
+            EXPECT_LE(inside(0.5 * (points[i] + points[i + 1])), tolerance * 1.001);
+        }
+    }
+}
+
+TEST(FullGeometry, NamesEachSplineOfTheWrongShapeAndGoesOn)
+{
+    auto spline = [](std::string degree, std::initializer_list<std::string> knots,
+                     std::string weight) {
+        std::string text = Entity("SPLINE", {{"8", "0"}, {"70", "8"}, {"71", degree}});
+        for (const auto& knot : knots)
+            text += "40\r\n" + knot + "\r\n";
+        for (const char* xy : {"0", "1", "2", "3"})
+            text += std::string("10\r\n") + xy + "\r\n20\r\n" + xy + "\r\n41\r\n" + weight + "\r\n";
+        return text;
+    };
+    const struct
+    {
+        std::string entity;
+        const char* complaint;
+    } cases[] = {
+        {spline("0", {"0", "0", "0", "0"}, "1"), "Grad nicht zwischen 1 und 10"},
+        {spline("11", {"0", "0", "1", "1"}, "1"), "Grad nicht zwischen 1 und 10"},
+        {spline("3", {"0", "0", "0", "0", "1", "1"}, "1"), "falsche Anzahl Knoten"},
+        {spline("3", {"0", "0", "0", "1", "0", "1", "1", "1"}, "1"), "fallende Knoten"},
+        {spline("3", {"0", "0", "0", "0", "1", "1", "1", "1"}, "0"), "Gewicht nicht positiv"},
+        {spline("4", {"0", "0", "0", "0", "0", "1", "1", "1"}, "1"), "zu wenige Kontrollpunkte"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.complaint);
+        Conversion run;
+        run.options.fullGeometry = true;
+        ASSERT_EQ(run.Run(WithEof(Section("ENTITIES", {c.entity, Line("0", "0", "1", "1")}))),
+                  RunOutcome::Completed);
+        EXPECT_NE(run.Log().find(std::string("SPLINE in Zeile 6 nicht gezeichnet: ") + c.complaint +
+                                 "\r\n"),
+                  std::string::npos)
+            << run.Log();
+        EXPECT_EQ(run.Body(), std::vector<std::string>{"Wire 0.01 (0 0) (1 1)"});
+    }
+}
+
+TEST(FullGeometry, EllipseOfRatioOneIsWrittenAsACircleOrArc)
+{
+    Conversion run;
+    run.options.fullGeometry = true;
+    ASSERT_EQ(
+        run.Run(WithEof(Section("ENTITIES", {Entity("ELLIPSE", {{"8", "0"},
+                                                                {"10", "1"},
+                                                                {"20", "2"},
+                                                                {"11", "3"},
+                                                                {"21", "0"},
+                                                                {"40", "1"},
+                                                                {"41", "0"},
+                                                                {"42", "6.283185307179586"}})}))),
+        RunOutcome::Completed);
+    EXPECT_EQ(run.Body(), std::vector<std::string>{"Circle 0.01 (1 2) (1 5)"});
 }
 
 } // namespace
