@@ -184,6 +184,23 @@ def full_geometry_drawing(path, mode, count):
     def insert(name, x, y):
         return ["0", "INSERT", "8", "0", "2", name, "10", x, "20", y]
 
+    if mode in ("splines", "ellipses"):
+        model = []
+        for i in range(count):
+            x, y = i % 1000 * 20, i // 1000 * 20
+            if mode == "ellipses":
+                model += ["0", "ELLIPSE", "8", "0", "10", str(x), "20", str(y), "11", "8", "21", "0",
+                          "40", "0.5", "41", "0", "42", "6.283185307179586"]
+            else:
+                model += ["0", "SPLINE", "8", "0", "70", "8", "71", "3"]
+                model += sum((["40", k] for k in "0 0 0 0 1 2 3 4 5 5 5 5".split()), [])
+                for k in range(8):
+                    model += ["10", str(x + 2 * k), "20", str(y + (5 if k % 2 else 0))]
+        out.extend(["0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"] + model + ["0", "ENDSEC", "0", "EOF"])
+        with open(path + ".partial", "w", newline="") as f:
+            f.write("\r\n".join(out) + "\r\n")
+        os.replace(path + ".partial", path)
+        return
     if mode == "nested":
         for i in range(count):
             block(f"B{i}", insert(f"B{i + 1}", "1", "0") if i + 1 < count else line("0", "0", "1", "0"))
@@ -232,14 +249,18 @@ def full_geometry_lines(a):
             f"peak RSS {full_rss / MIB:.0f} MiB against classic {classic_rss / MIB:.0f} MiB "
             f"(target ≤ + 25 %): {'holds' if full_rss <= 1.25 * classic_rss else 'MISSED'}"
             + ("" if codes == {0} else f"; exit {sorted(codes)}"))
-    for mode, count in (("nested", 10000), ("inserts", 100000)):
+    for mode, count in (("nested", 10000), ("inserts", 100000), ("splines", 100000),
+                        ("ellipses", 100000)):
         name = f"full-{mode}-{count}"
         dxf = os.path.join(a.data, name + ".dxf")
         full_geometry_drawing(dxf, mode, count)
         argv = [os.path.abspath(a.cli), "-q", "--full-geometry", dxf, os.path.join(a.data, name + ".scr")]
         timed(argv)
         best = min((timed(argv) for _ in range(3)), key=lambda r: r[0])
+        with open(os.path.join(a.data, name + ".scr"), "rb") as f:
+            written = f.read().count(b"\r\n") - 5
         lines.append(f"- {name} ({os.path.getsize(dxf) / 1e6:.1f} MB): {best[0] * 1000:.0f} ms, "
+                     f"{written} script lines, {written / best[0] / 1e6:.2f} M lines/s, "
                      f"peak RSS {best[1] / MIB:.0f} MiB, exit {best[2]}")
     return lines
 
