@@ -6,10 +6,11 @@
 set(VEKTRANO_LAYERS
     "state:"
     "geometry:"
+    "preview:geometry"
     "dxf:state geometry"
     "script:dxf"
     "run:script"
-    "cli:run"
-    "window:run"
+    "cli:run preview"
+    "window:run preview"
 )
 set(VEKTRANO_QT_FOLDERS window)

@@ -184,11 +184,12 @@ void CheckLog(const MemoryWindow& window, RunOutcome outcome, bool mayCancel, bo
 }
 
 // The line width goes into the script verbatim; letters are kept out of it so that
-// an "inf" in the script can only have come from a number.
+// an "inf" in the script can only have come from a number. Line breaks stay: the
+// run must refuse them itself, which the "no lone CR or LF" check tests.
 std::string WidthWithoutLetters(std::string text)
 {
     for (char& c : text)
-        if (std::isalpha(static_cast<unsigned char>(c)) || c == '\r' || c == '\n')
+        if (std::isalpha(static_cast<unsigned char>(c)))
             c = '#';
     return text;
 }

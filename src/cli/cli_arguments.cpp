@@ -1,10 +1,14 @@
 #include "cli_arguments.h"
 
 #include "run/script_path.h"
+#include "run/window_settings.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vektrano {
 
@@ -43,6 +47,7 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     text("--offset-x", o.offsetX);
     text("--offset-y", o.offsetY);
     text("--log", o.logFile);
+    text("--svg", o.svgFile);
     app.add_flag("--auto-offset", o.autoOffset);
     app.add_flag("--no-line", o.noLine);
     app.add_flag("--no-arc", o.noArc);
@@ -55,8 +60,23 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     std::optional<std::string> tolerance;
     text("--tolerance", tolerance);
 
+    // "--width=" means the empty text, as GNU tools read it; CLI11 would take the
+    // next argument as the value, so the empty value goes in as an argument of
+    // its own.
+    std::vector<std::string> args;
+    for (int i = argc - 1; i > 0; --i) {
+        const std::string_view arg = argv[i];
+        if (arg.size() > 3 && arg.substr(0, 2) == "--" && arg.back() == '=' &&
+            arg.find('=') == arg.size() - 1) {
+            args.emplace_back();
+            args.emplace_back(arg.substr(0, arg.size() - 1));
+        } else {
+            args.emplace_back(arg);
+        }
+    }
+
     try {
-        app.parse(argc, argv);
+        app.parse(std::move(args));
     } catch (const HelpRequested&) {
         result.action = ParsedArguments::Action::Help;
         return result;
@@ -95,7 +115,28 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
         }
         o.conversion.tolerance = value;
     }
+    if (o.svgFile && o.svgFile->empty()) {
+        result.error = "SVG is empty";
+        return result;
+    }
     o.scr = scr ? *scr : ScriptPathFor(o.dxf);
+    // A line break in a field would reach the script or the log as a line of its own.
+    const std::pair<const char*, const std::optional<std::string>*> fields[] = {
+        {"--layer", &o.layer},
+        {"--width", &o.width},
+        {"--offset-x", &o.offsetX},
+        {"--offset-y", &o.offsetY},
+        {"--log", &o.logFile}};
+    for (const auto& [name, field] : fields) {
+        if (*field && HasControlCharacter(**field)) {
+            result.error = std::string(name) + " enthält ein Steuerzeichen";
+            return result;
+        }
+    }
+    if (HasControlCharacter(o.dxf) || HasControlCharacter(o.scr)) {
+        result.error = "Steuerzeichen in einem Dateipfad";
+        return result;
+    }
     // What the window's key filter does to every typed comma.
     if (o.width)
         std::replace(o.width->begin(), o.width->end(), ',', '.');

@@ -25,6 +25,7 @@ struct CliOptions
     bool noCircle = false;
     bool noPolyline = false;
     std::optional<std::string> logFile;
+    std::optional<std::string> svgFile;
     bool quiet = false;
     ConversionOptions conversion;
 };

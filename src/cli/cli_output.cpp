@@ -1,5 +1,7 @@
 #include "cli_output.h"
 
+#include "preview/script_reader.h"
+#include "preview/svg_writer.h"
 #include "run/run_log.h"
 
 #include <cerrno>
@@ -48,6 +50,18 @@ std::string WriteLogFile(const std::string& path, std::string_view log)
     return "Fehler beim Schreiben der Log Datei: " + path + " (" + SystemReason(error) + ")";
 }
 
+std::string WriteSvgPreview(const std::string& scriptPath, const std::string& svgPath)
+{
+    const ScriptFileRead read = ReadScriptFile(scriptPath);
+    if (!read.picture)
+        return "Skript Datei kann nicht gelesen werden: " + scriptPath + " (" +
+               SystemReason(read.error) + ")";
+    if (const int error = WriteSvgFile(*read.picture, svgPath); error != 0)
+        return "SVG Datei kann nicht geschrieben werden: " + svgPath + " (" + SystemReason(error) +
+               ")";
+    return {};
+}
+
 TerminalProgress::TerminalProgress(std::FILE* stream)
     : stream_(stream)
     , terminal_(::isatty(::fileno(stream)) == 1)
@@ -93,6 +107,14 @@ int FinishRun(const CliOptions& options, const MemoryWindow& window, RunOutcome 
     }
     if (options.logFile) {
         const std::string error = WriteLogFile(*options.logFile, window.Log());
+        if (!error.empty()) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            status = 1;
+        }
+    }
+    // The script stays as written when its picture cannot be.
+    if (options.svgFile && outcome == RunOutcome::Completed) {
+        const std::string error = WriteSvgPreview(options.scr, *options.svgFile);
         if (!error.empty()) {
             std::fprintf(stderr, "%s\n", error.c_str());
             status = 1;

@@ -49,8 +49,12 @@ private:
     int lastWhole_ = -1;
 };
 
+// Reads the written script back from its file, as Eagle will, and draws it as an
+// SVG; returns an error text for standard error, or an empty text when it worked.
+std::string WriteSvgPreview(const std::string& scriptPath, const std::string& svgPath);
+
 // Everything after the run: the log on standard output (unless quiet), the offset
-// lines, the log file. Returns the exit status.
+// lines, the log file, the SVG after a conversion that reached its end. Returns the exit status.
 int FinishRun(const CliOptions& options, const MemoryWindow& window, RunOutcome outcome);
 
 } // namespace vektrano

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <sys/stat.h>
 
@@ -173,7 +174,6 @@ RunOutcome Run::Execute()
 
     const std::string dxfPath = window_.ReadField(Field::Txt_DXF);
     state_.Lines.Clear(); // it views the text about to be replaced
-    state_.CurrentLine = {};
     if (const int error = LoadDxfFile(dxfPath, state_.FileText))
         return Fail(
             ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
@@ -244,6 +244,22 @@ RunOutcome Run::Execute()
 
 } // namespace
 
+namespace {
+
+// The last way out: what went wrong goes to the log and a message box like any
+// other stop, so a run never ends without a word.
+RunOutcome ReportUnexpected(WindowOperations& window, const std::string& text)
+{
+    try {
+        window.AppendLog("\r\n" + text + "\r\n");
+        window.MessageBox(text, "Fehler", Icon::Critical);
+    } catch (...) {
+    }
+    return RunOutcome::Stopped;
+}
+
+} // namespace
+
 RunOutcome RunConversion(WindowOperations& window, Variablen& state,
                          const ConversionOptions& options)
 {
@@ -252,15 +268,11 @@ RunOutcome RunConversion(WindowOperations& window, Variablen& state,
         return run.Execute();
     } catch (const std::bad_alloc&) {
         // A drawing larger than memory allows: say so instead of crashing.
-        try {
-            window.AppendLog("\r\nNicht genug Arbeitsspeicher für die DXF Datei.\r\n");
-            window.MessageBox("Nicht genug Arbeitsspeicher für die DXF Datei.", "Fehler",
-                              Icon::Critical);
-        } catch (...) {
-        }
-        return RunOutcome::Stopped;
+        return ReportUnexpected(window, "Nicht genug Arbeitsspeicher für die DXF Datei.");
+    } catch (const std::exception& error) {
+        return ReportUnexpected(window, std::string("Fehler: ") + error.what());
     } catch (...) {
-        return RunOutcome::Stopped;
+        return ReportUnexpected(window, "Fehler: unbekannter Fehler");
     }
 }
 

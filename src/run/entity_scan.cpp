@@ -59,21 +59,18 @@ ScanOutcome ScanEntities(Variablen& state, WindowOperations& window)
         const std::string_view current = TrimSpaces(lines[state.LineIndex]);
         if (current == "EOF")
             return ScanOutcome::ReachedEof;
-        state.CurrentLine = current;
         if (state.LineIndex % 2 == 1) {
             codeIsZero = current == "0";
         } else {
             const EntityName name = EntityNameOf(current);
-            state.IsEntity = name != EntityName::None;
-            state.EndFound = false;
-            if (state.IsEntity) {
-                state.EndFound = endSearch.From(state.LineIndex, state.EndIndex);
-                if (!state.EndFound)
+            if (name != EntityName::None) {
+                std::size_t end = 0;
+                if (!endSearch.From(state.LineIndex, end))
                     return ScanOutcome::MissingEnd;
                 EntityRecord& last = state.Entities.back();
                 last.Name = name;
                 last.StartLine = state.LineIndex;
-                last.EndLine = state.EndIndex;
+                last.EndLine = end;
                 state.Entities.emplace_back();
             } else if (codeIsZero && !ReadDxfNumber(current)) {
                 state.UnknownList.Count(current);

@@ -95,7 +95,11 @@ std::string Utf8ToCp1252(std::string_view text)
             }
             cp = (cp << 6) | (next & 0x3F);
         }
-        if (!valid) {
+        // An overlong form would smuggle in a byte its plain form is checked for
+        // ("\xE0\x80\x8A" is a line feed); surrogates and code points past
+        // U+10FFFF are no characters at all.
+        constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!valid || cp < kShortest[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
             out += '?';
             ++i;
             continue;

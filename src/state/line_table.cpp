@@ -51,10 +51,11 @@ std::size_t CountByte(std::string_view text, char byte)
 void LineTable::Cut(std::string_view text, std::string_view separator)
 {
     Clear();
-    text_ = text;
-    separatorLength_ = separator.size();
     if (text.empty())
         return;
+    text_ = text;
+    separatorLength_ = separator.size();
+    starts_.Clear();
     // Reserving first lets the table be allocated once; a second reallocating copy
     // of a table of millions of entries would raise the peak memory for a moment.
     // The separator's last byte occurs at least as often as the separator, and a

@@ -13,7 +13,7 @@ namespace vektrano {
 class LineTable
 {
 public:
-    LineTable() = default;
+    LineTable() { Clear(); }
 
     // Cuts text at every occurrence of separator ("\r\n", "\r" or "\n"). The pieces,
     // including a possibly empty piece after the last separator, become the lines.
@@ -27,8 +27,9 @@ public:
     void Shift() { shifted_ = true; }
     bool Shifted() const { return shifted_; }
 
-    // Highest valid position. Only meaningful once at least one piece exists.
-    std::size_t Top() const { return shifted_ ? pieces_ : pieces_ - 1; }
+    // Highest valid position. An empty table holds position 0 as the empty text, so
+    // a loop up to Top() and a look-up at Top() are safe on any table.
+    std::size_t Top() const { return shifted_ || pieces_ == 0 ? pieces_ : pieces_ - 1; }
 
     std::string_view operator[](std::size_t position) const
     {
@@ -43,7 +44,13 @@ public:
     void Clear()
     {
         text_ = {};
+        separatorLength_ = 0;
         starts_.Clear();
+        // One start past the missing piece: Piece(0) of an empty table is the
+        // empty text without a test on the look-up path.
+        starts_.PushBack(0);
+        starts_.PushBack(0);
+        starts_.Finish();
         pieces_ = 0;
         shifted_ = false;
     }

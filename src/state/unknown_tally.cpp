@@ -2,7 +2,7 @@
 
 #include <functional>
 #include <limits>
-#include <new>
+#include <stdexcept>
 
 namespace vektrano {
 
@@ -43,7 +43,8 @@ void UnknownTally::Insert(std::string_view name, std::uint32_t hash) const
         Slot& slot = slots_[i];
         if (slot.row == 0) {
             if (rows_.size() >= std::numeric_limits<std::uint32_t>::max())
-                throw std::bad_alloc();
+                throw std::length_error(
+                    "Zu viele verschiedene unbekannte Befehle in der DXF Datei");
             rows_.push_back({std::string(name), 1});
             slot = {hash, static_cast<std::uint32_t>(rows_.size())};
             return;

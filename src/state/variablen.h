@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <deque>
 #include <string>
-#include <string_view>
 
 namespace vektrano {
 
@@ -18,6 +17,11 @@ namespace vektrano {
 // value carries from one entity, and one run, to the next.
 struct Variablen
 {
+    Variablen() = default;
+    // Lines views FileText: a copy or a move would read the old text.
+    Variablen(const Variablen&) = delete;
+    Variablen& operator=(const Variablen&) = delete;
+
     std::string FileText;
     LineTable Lines;
     // A deque grows without moving what it holds, so a table of a million
@@ -25,11 +29,6 @@ struct Variablen
     std::deque<EntityRecord> Entities{EntityRecord{}};
 
     std::size_t LineIndex = 0;
-    std::size_t EndIndex = 0;
-    bool EndFound = false;
-    bool IsEntity = false;
-    // The trimmed text last looked at; views FileText, so it is only valid during a run.
-    std::string_view CurrentLine;
 
     UnknownTally UnknownList;
 

@@ -1,11 +1,13 @@
 #include "main_window.h"
 
+#include "preview_window.h"
 #include "run/conversion_run.h"
 #include "run/version.h"
 #include "ui_form1.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLocale>
@@ -71,6 +73,10 @@ MainWindow::MainWindow(Variablen& state, QWidget* parent)
             .toBool());
     connect(Menue_Vollständige_Geometrie, &QAction::toggled, this,
             &MainWindow::Menue_Vollständige_Geometrie_Click);
+    Menue_Vorschau = ui_->menubar->addAction(QStringLiteral("Vorschau"));
+    Menue_Vorschau->setObjectName(QStringLiteral("Menue_Vorschau"));
+    Menue_Vorschau->setEnabled(false);
+    connect(Menue_Vorschau, &QAction::triggered, this, &MainWindow::Menue_Vorschau_Click);
     ui_->Txt_Linienstärke->installEventFilter(this);
     for (const Field field : {Field::Txt_DXF, Field::Txt_SCR, Field::Txt_Layer,
                               Field::Txt_Linienstärke, Field::Txt_Offset_X, Field::Txt_Offset_Y}) {
@@ -129,10 +135,18 @@ void MainWindow::Btn_Start_Click()
     running_ = true;
     yieldsUntilClockCheck_ = 0;
     sinceEvents_.invalidate();
+    const QString script = ui_->Txt_SCR->text();
     ConversionOptions options;
     options.fullGeometry = Menue_Vollständige_Geometrie->isChecked();
-    RunConversion(*this, state_, options);
+    const RunOutcome outcome = RunConversion(*this, state_, options);
     running_ = false;
+    // Whatever the run wrote, finished or not, is what Eagle would read.
+    if (outcome != RunOutcome::NotStarted && QFileInfo(script).isFile()) {
+        previewScript_ = script;
+        Menue_Vorschau->setEnabled(true);
+        if (preview_ && preview_->isVisible())
+            preview_->ShowScript(previewScript_);
+    }
     // A close asked for during the run waited for the run to end.
     if (closing_)
         close();
@@ -155,6 +169,16 @@ void MainWindow::Menue_Vollständige_Geometrie_Click(bool checked)
 void MainWindow::Menue_Version_Click()
 {
     MessageBox("Version " + VersionText(), "Info", Icon::Information);
+}
+
+void MainWindow::Menue_Vorschau_Click()
+{
+    if (!preview_)
+        preview_ = new PreviewWindow(this);
+    preview_->ShowScript(previewScript_);
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
 }
 
 void MainWindow::Txt_Linienstärke_KeyPress(char16_t& keyAscii)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 
@@ -20,6 +21,8 @@ class Form1;
 }
 
 namespace vektrano {
+
+class PreviewWindow;
 
 // Form1, the program's only window, designed in form1.ui. It holds
 // the controls and implements the window operations the run uses; the run itself
@@ -45,6 +48,8 @@ public:
     // plain line breaks.
     const std::string& LogText() const { return log_; }
     bool RunInProgress() const { return running_; }
+    // The preview window, once "Vorschau" has opened it.
+    PreviewWindow* Preview() const { return preview_; }
 
     // Seams for the tests: the file dialog, the message box, and a hook called on
     // every Yield before the window's events are processed.
@@ -77,6 +82,7 @@ private:
     void Chk_Auto_Offset_Click();
     void Menue_Version_Click();
     void Menue_Vollständige_Geometrie_Click(bool checked);
+    void Menue_Vorschau_Click();
     // KeyAscii as the form's key event has it: the character typed, which the
     // handler may replace before it reaches the field.
     void Txt_Linienstärke_KeyPress(char16_t& keyAscii);
@@ -95,6 +101,10 @@ private:
     std::unique_ptr<FileDialog> fileDialog_;
     MessageBoxShow showMessage_;
     std::function<void()> yieldHook_;
+    // The menu bar's last entry; disabled until a START has written a script.
+    QAction* Menue_Vorschau = nullptr;
+    PreviewWindow* preview_ = nullptr; // owned by the Qt parent, this window
+    QString previewScript_;
 
     // Each field's text as UTF-8, renewed on every change of the field, so that a
     // read (one per coordinate and script line) costs no conversion and still

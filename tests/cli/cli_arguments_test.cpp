@@ -95,6 +95,38 @@ TEST(ParseArguments, ReadsTheFullGeometryOptions)
     EXPECT_EQ(parsed.options.conversion.drawingUnit->millimetres, 304.8);
 }
 
+// "--width= plan.dxf out.scr" once read out.scr as the drawing.
+TEST(ParseArguments, OptionWithEqualsAndNothingAfterIsTheEmptyText)
+{
+    const std::pair<const char*, std::optional<std::string> CliOptions::*> options[] = {
+        {"--layer=", &CliOptions::layer},
+        {"--width=", &CliOptions::width},
+        {"--offset-x=", &CliOptions::offsetX},
+        {"--offset-y=", &CliOptions::offsetY},
+        {"--log=", &CliOptions::logFile}};
+    for (const auto& [option, member] : options) {
+        SCOPED_TRACE(option);
+        const ParsedArguments parsed = Parse({option, "plan.dxf", "out.scr"});
+        ASSERT_EQ(parsed.action, Action::Run);
+        EXPECT_EQ(parsed.options.dxf, "plan.dxf");
+        EXPECT_EQ(parsed.options.scr, "out.scr");
+        EXPECT_EQ(parsed.options.*member, std::optional<std::string>(""));
+    }
+}
+
+// A line break in the width would end every script line and start a command.
+TEST(ParseArguments, RefusesControlCharactersInFieldTexts)
+{
+    const std::vector<std::string> cases[] = {{"--width", "0.1\nRUN evil.ulp;", "p.dxf"},
+                                              {"--layer", "1\r", "p.dxf"},
+                                              {"--offset-x", "\x7F", "p.dxf"},
+                                              {"p\n.dxf"}};
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args[0]);
+        EXPECT_EQ(Parse(args).action, Action::UsageError);
+    }
+}
+
 TEST(ApplyOptions, LeavesTheWindowDefaultsWhereNoOptionWasGiven)
 {
     MemoryWindow window;

@@ -273,6 +273,25 @@ TEST_F(CliProcess, UnwritableLogFileTurnsSuccessIntoOne)
     EXPECT_TRUE(fs::exists(dir_ / "plan.scr"));
 }
 
+TEST_F(CliProcess, SvgFollowsTheRunAndOneThatCannotBeWrittenKeepsTheScript)
+{
+    const fs::path dxf = Write("plan.dxf", kDrawing);
+    const ProcessResult written = Run({"-q", "--svg", "plan.svg", dxf.string()});
+    EXPECT_EQ(written.exitCode, 0);
+    EXPECT_EQ(written.err, "");
+    const std::string svg = ReadBytes(dir_ / "plan.svg");
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_TRUE(Contains(svg, "<circle")) << svg;
+
+    const ProcessResult refused =
+        Run({"-q", "--svg", (dir_ / "no" / "plan.svg").string(), dxf.string(), "kept.scr"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "SVG Datei kann nicht geschrieben werden: " + (dir_ / "no" / "plan.svg").string() +
+                  " (Datei oder Ordner nicht gefunden)\n");
+    EXPECT_EQ(ReadBytes(dir_ / "kept.scr"), ReadBytes(dir_ / "plan.scr"));
+}
+
 TEST_F(CliProcess, VersionAndHelpExitWithZero)
 {
     const ProcessResult version = Run({"--version"});

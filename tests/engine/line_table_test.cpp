@@ -1,4 +1,5 @@
 #include "engine_test_support.h"
+#include "script/converters.h"
 
 namespace vektrano::test {
 namespace {
@@ -81,6 +82,23 @@ TEST(LineTable, ShiftPutsCodesAtOddPositionsAndKeepsBlanks)
     for (std::size_t p = 0; p <= 5; ++p) {
         SCOPED_TRACE(p);
         EXPECT_EQ(lines[p], expected[p]);
+    }
+}
+
+// A slot carried over from an earlier run names its line through the table; an
+// empty table once reported a top of 2^64 - 1 and the look-up read past its end.
+TEST(LineTable, EmptyTableHoldsOnlyTheEmptyTextAtItsTop)
+{
+    LineTable cleared;
+    LineTable cutEmpty;
+    cutEmpty.Cut("", "\r\n");
+    for (const LineTable* lines : {&cleared, &cutEmpty}) {
+        EXPECT_EQ(lines->Top(), 0u);
+        EXPECT_EQ((*lines)[lines->Top()], "");
+        WorkSlot slot;
+        slot.SetNumber(1.5, 7);
+        EXPECT_EQ(InvalidSlotStop(*lines, slot).text,
+                  "Ungültige Zahl in Zeile 7 der DXF Datei: \"1.5\"");
     }
 }
 

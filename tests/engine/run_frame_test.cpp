@@ -1,5 +1,6 @@
 #include "engine_test_support.h"
 
+#include <stdexcept>
 #include <sys/stat.h>
 
 namespace vektrano::test {
@@ -240,6 +241,23 @@ TEST(RunFrame, ClosingWindowEndsTheRunWithTheCursorRestored)
     EXPECT_FALSE(run.window.BusyCursor());
     EXPECT_TRUE(run.window.Messages().empty());
     EXPECT_EQ(run.Script(), kHeader);
+}
+
+// An exception nobody expected once ended the run without a word.
+TEST(RunFrame, UnexpectedExceptionIsReportedLikeAnyStop)
+{
+    Conversion run;
+    int yields = 0;
+    run.window.onYield = [&]() -> bool {
+        if (++yields == 3)
+            throw std::runtime_error("kaputt");
+        return true;
+    };
+    EXPECT_EQ(run.Run(kHeaderOnly), RunOutcome::Stopped);
+    EXPECT_FALSE(run.window.BusyCursor());
+    EXPECT_TRUE(run.Log().ends_with("\r\nFehler: kaputt\r\n"));
+    ASSERT_EQ(run.window.Messages().size(), 1u);
+    EXPECT_EQ(run.window.Messages()[0].text, "Fehler: kaputt");
 }
 
 } // namespace

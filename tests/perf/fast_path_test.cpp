@@ -336,6 +336,19 @@ namespace {
 
 // Texts that from_chars takes whole but the DXF rules refuse, or that only the
 // long way reads right, next to plain numbers the short way must read exactly.
+// An overlong line feed once reached the script as a line break of its own.
+TEST(Utf8ToCp1252, MakesOverlongFormsSurrogatesAndBeyondUnicodeQuestionMarks)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"0.1\xE0\x80\x8A", "0.1???"}, {"\xC0\x8A", "??"},
+        {"\xF0\x80\x80\x8A", "????"},  {"\xED\xA0\x80", "???"},
+        {"\xF4\x90\x80\x80", "????"},  {"\xC3\xA4\xE2\x82\xAC", "\xE4\x80"}};
+    for (const auto& [utf8, bytes] : cases) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(Utf8ToCp1252(utf8), bytes);
+    }
+}
+
 TEST(ReadDxfNumberFastPath, RefusesWhatOnlyFromCharsWouldTake)
 {
     struct Case

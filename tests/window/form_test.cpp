@@ -159,10 +159,10 @@ TEST_F(FormTest, InchCannotBeSelected)
     EXPECT_TRUE(Control<QRadioButton>("Option1")->isChecked());
 }
 
-TEST_F(FormTest, MenuBarHasVersionThenOptionenWithFullGeometryOff)
+TEST_F(FormTest, MenuBarHasVersionOptionenWithFullGeometryOffAndVorschau)
 {
     const QList<QAction*> entries = window->menuBar()->actions();
-    ASSERT_EQ(entries.size(), 2);
+    ASSERT_EQ(entries.size(), 3);
     EXPECT_EQ(entries[0]->objectName(), QStringLiteral("Menue_Version"));
     EXPECT_EQ(entries[0]->text(), QStringLiteral("Version"));
     EXPECT_EQ(entries[0]->menu(), nullptr);
@@ -173,6 +173,9 @@ TEST_F(FormTest, MenuBarHasVersionThenOptionenWithFullGeometryOff)
     EXPECT_EQ(options[0]->text(), QStringLiteral("Vollständige Geometrie"));
     EXPECT_TRUE(options[0]->isCheckable());
     EXPECT_FALSE(options[0]->isChecked()); // a first start
+    EXPECT_EQ(entries[2]->objectName(), QStringLiteral("Menue_Vorschau"));
+    EXPECT_EQ(entries[2]->text(), QStringLiteral("Vorschau"));
+    EXPECT_EQ(entries[2]->menu(), nullptr);
 }
 
 TEST_F(FormTest, FullGeometryEntryIsRememberedForTheNextStart)

@@ -1,8 +1,11 @@
-// Converts a drawing in the real window and saves a picture of the window:
-//   vektrano_window_screenshot DRAWING.dxf PICTURE.png
-// tools/screenshot-window.sh runs it under Xvfb.
+// Converts a drawing in the real window and saves a picture of the window, and
+// with a third argument one of the preview "Vorschau" opens after the run:
+//   vektrano_window_screenshot DRAWING.dxf PICTURE.png [PREVIEW.png]
+// tools/screenshot-window.sh and tools/screenshot-preview.sh run it under Xvfb.
 #include "window/main_window.h"
+#include "window/preview_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
@@ -12,8 +15,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 3) {
-        std::fputs("usage: vektrano_window_screenshot DRAWING.dxf PICTURE.png\n", stderr);
+    if (arguments.size() != 3 && arguments.size() != 4) {
+        std::fputs("usage: vektrano_window_screenshot DRAWING.dxf PICTURE.png [PREVIEW.png]\n",
+                   stderr);
         return 2;
     }
     vektrano::Variablen state;
@@ -25,7 +29,20 @@ int main(int argc, char** argv)
         window.findChild<QPushButton*>(QStringLiteral("Btn_Start"))->click();
         QTimer::singleShot(300, &window, [&] {
             status = window.grab().save(arguments[2]) ? 0 : 1;
-            QApplication::quit();
+            if (arguments.size() == 3) {
+                QApplication::quit();
+                return;
+            }
+            window.findChild<QAction*>(QStringLiteral("Menue_Vorschau"))->trigger();
+            window.Preview()->resize(760, 560);
+            QTimer::singleShot(300, &window, [&] {
+                window.Preview()->Fit();
+                QTimer::singleShot(200, &window, [&] {
+                    if (!window.Preview()->grab().save(arguments[3]))
+                        status = 1;
+                    QApplication::quit();
+                });
+            });
         });
     });
     QApplication::exec();

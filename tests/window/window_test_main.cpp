@@ -7,10 +7,12 @@ int main(int argc, char** argv)
     // ctest sets the offscreen platform; the test listing at build time does not.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The window keeps its menu state in the user's settings: give the tests
-    // settings of their own, so they neither read nor change the real ones.
+    // The window keeps its menu state and the preview its place in QSettings; the
+    // tests' settings go to a folder of their own, never to the user's.
     QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
+    if (!settings.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     // A window closed by a test must not end the application under the next one.
     QApplication::setQuitOnLastWindowClosed(false);
