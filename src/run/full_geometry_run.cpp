@@ -5,6 +5,7 @@
 #include "script/cp1252.h"
 #include "script/full_geometry.h"
 #include "script/number_rules.h"
+#include "window_settings.h"
 
 #include <cmath>
 
@@ -73,15 +74,6 @@ std::string Statistics(const FullGeometryReport& report)
     return text;
 }
 
-StopOr ReadOffsetField(const WindowOperations& window, Field field, double& offset)
-{
-    const std::string text = window.ReadField(field);
-    offset = ReadFieldNumber(text);
-    if (!std::isfinite(offset))
-        return ErrorStop("Ungültiger Offset: \"" + text + "\"");
-    return std::nullopt;
-}
-
 Stop WriteFailure(const std::string& scrPath, int error)
 {
     return ErrorStop("Fehler beim Schreiben der SCR Datei: " + scrPath + " (" +
@@ -97,8 +89,14 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     if (const auto badCode = ReadDrawing(state.Lines, drawing))
         return InvalidNumberStop(state.Lines, *badCode);
 
+    // The classic conversion's own reading of the fields: a width with a line break
+    // is refused, not written into the script.
+    WindowSettings fields(window);
     FullGeometrySettings settings;
-    settings.widthBytes = Utf8ToCp1252(window.ReadField(Field::Txt_Linienstärke));
+    std::string_view width;
+    if (auto stop = fields.Width(width))
+        return stop;
+    settings.widthBytes = width;
     settings.line = window.ReadCheckBox(CheckBox::Chk_Line) != 0;
     settings.arc = window.ReadCheckBox(CheckBox::Chk_Arc) != 0;
     settings.circle = window.ReadCheckBox(CheckBox::Chk_Circle) != 0;
@@ -138,9 +136,9 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
                           OffsetFieldText(minimum.y, window.DecimalSeparator()));
     }
     Point offset;
-    if (auto stop = ReadOffsetField(window, Field::Txt_Offset_X, offset.x))
+    if (auto stop = fields.Offset(Axis::X, offset.x))
         return stop;
-    if (auto stop = ReadOffsetField(window, Field::Txt_Offset_Y, offset.y))
+    if (auto stop = fields.Offset(Axis::Y, offset.y))
         return stop;
     if (auto stop = geometry.Write(script, offset))
         return stop;
