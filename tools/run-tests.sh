@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite.
+# Installs what is missing, builds everything with warnings as errors and runs the
+# whole test suite, two tests at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default
-ctest --preset default
+cmake --workflow --preset ci

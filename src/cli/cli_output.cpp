@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <unistd.h>
 
 namespace vektrano {
@@ -31,6 +32,16 @@ std::string OffsetLines(const MemoryWindow& window)
 std::string MessageLine(const MemoryWindow::Message& message)
 {
     return message.title + ": " + message.text + "\n";
+}
+
+std::string SignalLine(int signal, RunOutcome outcome)
+{
+    const std::string name = signal == SIGINT    ? "SIGINT"
+                             : signal == SIGTERM ? "SIGTERM"
+                                                 : std::to_string(signal);
+    if (outcome == RunOutcome::Completed)
+        return "vektrano-cli: Abbruch durch " + name + " nach dem Schreiben der SCR Datei.\n";
+    return "vektrano-cli: Abbruch durch " + name + ", keine SCR Datei geschrieben.\n";
 }
 
 int ExitCode(RunOutcome outcome) { return outcome == RunOutcome::Completed ? 0 : 1; }

@@ -20,6 +20,10 @@ std::string OffsetLines(const MemoryWindow& window);
 // How a message box reads on standard error.
 std::string MessageLine(const MemoryWindow::Message& message);
 
+// The one line on standard error after SIGINT or SIGTERM: whether the script was
+// already complete or the run ended without one.
+std::string SignalLine(int signal, RunOutcome outcome);
+
 // 0 when the run reached its end, 1 for every early end.
 int ExitCode(RunOutcome outcome);
 

@@ -2,6 +2,7 @@
 #include "cli_arguments.h"
 #include "cli_output.h"
 #include "run/version.h"
+#include "stop_signals.h"
 
 #include <cstdio>
 
@@ -32,8 +33,14 @@ int main(int argc, char* argv[])
         progress.Clear();
         std::fputs(MessageLine(message).c_str(), stderr);
     };
+    CatchStopSignals();
+    window.onYield = [] { return StopSignal() == 0; };
     Variablen state;
     const RunOutcome outcome = RunConversion(window, state, parsed.options.conversion);
     progress.Clear();
+    if (const int signal = StopSignal()) {
+        std::fputs(SignalLine(signal, outcome).c_str(), stderr);
+        return 128 + signal;
+    }
     return FinishRun(parsed.options, window, outcome);
 }

@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vektrano {
 
@@ -40,6 +42,23 @@ private:
 std::string WithReason(std::string text, int error)
 {
     return text + " (" + SystemReason(error) + ")";
+}
+
+struct FileId
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// The regular file a path names now; none for a pipe, a device or a missing path.
+std::optional<FileId> RegularFileAt(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
 }
 
 // True when both paths name one file, through links or spelt differently.
@@ -138,6 +157,20 @@ private:
         window_.MessageBox(stop.text, stop.title, Icon::Critical);
         return RunOutcome::Stopped;
     }
+    // The window ended the run early: a script it had opened and not completed is
+    // removed, so a truncated script never stays behind looking like a result. Only
+    // the regular file the run created or emptied goes; a pipe or a device stays,
+    // and so does a file put in its place meanwhile.
+    RunOutcome Cancel()
+    {
+        if (!script_.IsOpen())
+            return RunOutcome::Cancelled;
+        script_.Close();
+        const std::optional<FileId> now = RegularFileAt(scrPath_);
+        if (scriptId_ && now && now->device == scriptId_->device && now->inode == scriptId_->inode)
+            ::unlink(scrPath_.c_str());
+        return RunOutcome::Cancelled;
+    }
     RunOutcome WriteFailed(const std::string& path)
     {
         const int error = script_.Error();
@@ -159,6 +192,8 @@ private:
     const ConversionOptions& options_;
     RunLog log_;
     ScriptFile script_;
+    std::string scrPath_;
+    std::optional<FileId> scriptId_;
 };
 
 RunOutcome Run::Execute()
@@ -174,7 +209,10 @@ RunOutcome Run::Execute()
 
     const std::string dxfPath = window_.ReadField(Field::Txt_DXF);
     state_.Lines.Clear(); // it views the text about to be replaced
-    if (const int error = LoadDxfFile(dxfPath, state_.FileText))
+    // The load and the cut do not yield (no field may change before the scan), but
+    // the window may repaint between their pieces.
+    const auto repaint = [this] { window_.Repaint(); };
+    if (const int error = LoadDxfFile(dxfPath, state_.FileText, repaint))
         return Fail(
             ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
     log_.Append("fertig\r\n\r\n");
@@ -183,11 +221,13 @@ RunOutcome Run::Execute()
     const std::string scrPath = window_.ReadField(Field::Txt_SCR);
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
-    if (const int error = script_.Open(scrPath))
+    if (const int error = script_.Open(scrPath, repaint))
         return Fail(
             ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
+    scrPath_ = scrPath;
+    scriptId_ = RegularFileAt(scrPath);
 
-    if (!CutLines(state_, log_)) {
+    if (!CutLines(state_, log_, repaint)) {
         log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");
         if (!script_.Close())
             return WriteFailed(scrPath);
@@ -195,7 +235,7 @@ RunOutcome Run::Execute()
     }
     log_.Append("Konvertiere Datei...");
     if (!window_.Yield())
-        return RunOutcome::Cancelled;
+        return Cancel();
     ShiftLines(state_, window_);
     log_.Append("fertig\r\n\r\n");
     if (options_.fullGeometry)
@@ -214,7 +254,7 @@ RunOutcome Run::Execute()
     switch (ScanEntities(state_, window_)) {
     case ScanOutcome::MissingEnd:
         return Fail(Stop{"Ende nicht gefunden", "Ende nicht gefunden Abbruch", false});
-    case ScanOutcome::Cancelled: return RunOutcome::Cancelled;
+    case ScanOutcome::Cancelled: return Cancel();
     case ScanOutcome::ReachedEof:
     case ScanOutcome::ReachedTop: break;
     }

@@ -1,5 +1,6 @@
 #include "line_loading.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ struct FileDescriptor
 
 } // namespace
 
-int LoadDxfFile(const std::string& path, std::string& text)
+int LoadDxfFile(const std::string& path, std::string& text, const std::function<void()>& pause)
 {
     text.clear();
     // Opened without blocking, so a named pipe nobody writes to cannot hang the
@@ -41,10 +42,18 @@ int LoadDxfFile(const std::string& path, std::string& text)
     std::size_t used = 0;
     // A regular file is read straight into a text of its size; anything else (a
     // pipe, a device) grows as it delivers. A probe read past the expected end
-    // tells the end of the file without doubling a buffer of hundreds of MB.
-    text.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    // tells the end of the file without doubling a buffer of hundreds of MB. The
+    // text grows piece by piece, each piece filled by its read before pause is
+    // called, so no stretch of the load is longer than one piece.
+    const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+    text.reserve(expected);
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     char probe[1 << 16];
     for (;;) {
+        if (pause && used != 0)
+            pause();
+        if (used == text.size() && used < expected)
+            text.resize(used + std::min(kPiece, expected - used));
         const bool full = used == text.size();
         char* target = full ? probe : text.data() + used;
         const std::size_t room = full ? sizeof probe : text.size() - used;
@@ -67,10 +76,10 @@ int LoadDxfFile(const std::string& path, std::string& text)
     return 0;
 }
 
-bool CutLines(Variablen& state, RunLog& log)
+bool CutLines(Variablen& state, RunLog& log, const std::function<void()>& pause)
 {
     LineTable& lines = state.Lines;
-    lines.Cut(state.FileText, "\r\n");
+    lines.Cut(state.FileText, "\r\n", pause);
     log.Append(std::to_string(lines.SeparatorCount()) + " Zeilen der DXF Datei gelesen." +
                std::string(CRLF) + std::string(CRLF));
     struct Fallback
@@ -84,7 +93,7 @@ bool CutLines(Variablen& state, RunLog& log)
         if (lines.SeparatorCount() != 0)
             break;
         log.Append(std::string(fallback.message) + std::string(CRLF));
-        lines.Cut(state.FileText, fallback.separator);
+        lines.Cut(state.FileText, fallback.separator, pause);
         log.Append("Gelesene Zeilen der DXF Datei: " + std::to_string(lines.SeparatorCount()) +
                    std::string(CRLF) + std::string(CRLF));
     }

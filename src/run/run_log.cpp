@@ -53,6 +53,11 @@ std::string SystemReason(int error)
 
 void ProgressSteps::Set(double value)
 {
+    // The passes call this once per entity and never yield: every so many entities
+    // the window may repaint, which costs a look at its clock when nothing is due.
+    constexpr unsigned kCallsPerRepaint = 512;
+    if (++calls_ % kCallsPerRepaint == 0)
+        window_.Repaint();
     const int whole = static_cast<int>(std::floor(value));
     if (whole == lastWhole_ && value != 0 && value != 100)
         return;

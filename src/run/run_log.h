@@ -33,7 +33,8 @@ private:
 std::string SystemReason(int error);
 
 // Forwards progress only when the bar would show a different whole percent, so a
-// pass over millions of records does not call into the window millions of times.
+// pass over millions of records does not call into the window millions of times;
+// it lets the window repaint as the records go by.
 class ProgressSteps
 {
 public:
@@ -46,6 +47,7 @@ private:
     WindowOperations& window_;
     int lastWhole_ = -1;
     double last_ = -1;
+    unsigned calls_ = 0;
 };
 
 } // namespace vektrano

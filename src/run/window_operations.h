@@ -25,9 +25,14 @@ public:
     // Modal, OK button only; returns when the user has closed it.
     virtual void MessageBox(std::string_view text, std::string_view title, Icon icon) = 0;
     // Lets the window process pending events. Returns false when the window wants
-    // the run to end now (it is being closed); the run then closes the script,
-    // restores the cursor and returns without further messages.
+    // the run to end now (it is being closed); the run then closes the script and
+    // removes it unless it was complete, restores the cursor and returns without
+    // further messages.
     virtual bool Yield() = 0;
+    // Lets the window repaint and answer the window system, but takes no user input,
+    // so no field can change: the phases that must not yield call it at short
+    // intervals, and the window decides by its clock whether to do anything.
+    virtual void Repaint() = 0;
     // The decimal separator of the user's locale, for the offsets the run writes.
     virtual char DecimalSeparator() const = 0;
 };

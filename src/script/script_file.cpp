@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vektrano {
@@ -14,21 +15,43 @@ ScriptFile::ScriptFile()
 
 ScriptFile::~ScriptFile() { Close(); }
 
-int ScriptFile::Open(const std::string& path)
+int ScriptFile::Open(const std::string& path, const std::function<void()>& pause)
 {
     Close();
     error_ = 0;
     used_ = 0;
     // Without blocking: a named pipe with no reader fails at once instead of
     // hanging the window. Writes block again as usual.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd_ < 0)
         return errno;
-    if (::fcntl(fd_, F_SETFL, 0) != 0) {
-        const int error = errno;
+    if (const int error = ::fcntl(fd_, F_SETFL, 0) != 0 ? errno : Empty(pause)) {
         ::close(fd_);
         fd_ = -1;
         return error;
+    }
+    return 0;
+}
+
+// What O_TRUNC would do, in steps: freeing the blocks of an old script of hundreds
+// of MB at once takes up to a fifth of a second, and the window may repaint between
+// the steps. A pipe or a device is left as O_TRUNC leaves it.
+int ScriptFile::Empty(const std::function<void()>& pause)
+{
+    struct stat info
+    {
+    };
+    if (::fstat(fd_, &info) != 0)
+        return errno;
+    if (!S_ISREG(info.st_mode))
+        return 0;
+    constexpr off_t kStep = off_t{16} << 20;
+    for (off_t size = info.st_size; size > 0;) {
+        size = size > kStep ? size - kStep : 0;
+        if (::ftruncate(fd_, size) != 0)
+            return errno;
+        if (size > 0 && pause)
+            pause();
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,9 +20,10 @@ public:
     ScriptFile(const ScriptFile&) = delete;
     ScriptFile& operator=(const ScriptFile&) = delete;
 
-    // Creates the file or empties an existing one. Returns 0 or the system's error
+    // Creates the file or empties an existing one, calling pause (when given)
+    // between the steps of emptying a large one. Returns 0 or the system's error
     // number.
-    int Open(const std::string& path);
+    int Open(const std::string& path, const std::function<void()>& pause = {});
     bool IsOpen() const { return fd_ >= 0; }
 
     // Pieces of the current line; EndLine() ends it with CR LF.
@@ -52,6 +54,7 @@ public:
 
 private:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+    int Empty(const std::function<void()>& pause);
     void AppendLarge(std::string_view text);
     void WriteOut(const char* data, std::size_t size);
 

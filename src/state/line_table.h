@@ -3,6 +3,7 @@
 #include "line_starts.h"
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 namespace vektrano {
@@ -17,8 +18,10 @@ public:
 
     // Cuts text at every occurrence of separator ("\r\n", "\r" or "\n"). The pieces,
     // including a possibly empty piece after the last separator, become the lines.
-    // An empty text gives no piece at all.
-    void Cut(std::string_view text, std::string_view separator);
+    // An empty text gives no piece at all. pause, when given, is called between
+    // pieces of a MiB of text.
+    void Cut(std::string_view text, std::string_view separator,
+             const std::function<void()>& pause = {});
 
     // Number of separators found by the last Cut (the unshifted top).
     std::size_t SeparatorCount() const { return pieces_ == 0 ? 0 : pieces_ - 1; }

@@ -2,7 +2,9 @@
 
 #include "run/script_path.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace vektrano {
 
@@ -23,8 +25,12 @@ bool QtFileDialog::ShowOpen()
     }
     dialog_->setNameFilters(QtNameFilters(filter_));
     dialog_->setDefaultSuffix(defaultExt_);
-    if (!fileName_.isEmpty())
-        dialog_->selectFile(fileName_);
+    dialog_->setWindowTitle(title_);
+    // The dialog is kept, so without a usable start path it stays where it was.
+    if (const QFileInfo start(startPath_); !startPath_.isEmpty() && start.dir().exists()) {
+        dialog_->setDirectory(start.dir());
+        dialog_->selectFile(start.fileName());
+    }
     if (dialog_->exec() != QDialog::Accepted)
         return false;
     const QStringList chosen = dialog_->selectedFiles();

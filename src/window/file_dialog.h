@@ -19,14 +19,17 @@ public:
     virtual ~FileDialog() = default;
     virtual void SetFilter(const QString& filter) = 0;
     virtual void SetDefaultExt(const QString& extension) = 0;
+    virtual void SetTitle(const QString& title) = 0;
+    // The path the button's field holds: the dialog opens in its folder, or where
+    // it was last used when that folder does not exist.
+    virtual void SetStartPath(const QString& path) = 0;
     // Shows the dialog modally. False when it was closed without a choice.
     virtual bool ShowOpen() = 0;
     virtual QString FileName() const = 0;
 };
 
 // The real dialog: one QFileDialog, made at first use and kept. It lets the user
-// name a file that does not exist yet, which the script path needs, and starts
-// where the last use left it.
+// name a file that does not exist yet, which the script path needs.
 class QtFileDialog final : public FileDialog
 {
 public:
@@ -35,6 +38,8 @@ public:
 
     void SetFilter(const QString& filter) override { filter_ = filter; }
     void SetDefaultExt(const QString& extension) override { defaultExt_ = extension; }
+    void SetTitle(const QString& title) override { title_ = title; }
+    void SetStartPath(const QString& path) override { startPath_ = path; }
     bool ShowOpen() override;
     QString FileName() const override { return fileName_; }
 
@@ -46,6 +51,8 @@ private:
     std::unique_ptr<QFileDialog> dialog_;
     QString filter_;
     QString defaultExt_;
+    QString title_;
+    QString startPath_;
     QString fileName_;
 };
 

@@ -108,6 +108,8 @@ void MainWindow::Form_Load() { setWindowTitle(FromUtf8(WindowTitle(windowTitle()
 void MainWindow::Btn_DXF_Click()
 {
     fileDialog_->SetFilter(QStringLiteral("DXF Dateien|*.dxf"));
+    fileDialog_->SetTitle(QStringLiteral("DXF Datei öffnen"));
+    fileDialog_->SetStartPath(ui_->Txt_DXF->text());
     // A cancelled dialog leaves both fields as they were.
     if (!fileDialog_->ShowOpen())
         return;
@@ -121,6 +123,8 @@ void MainWindow::Btn_SCR_Click()
     fileDialog_->SetFilter(QStringLiteral("SCR Dateien|*.scr"));
     // Stays set for every later use of the dialog, the DXF browse included.
     fileDialog_->SetDefaultExt(QStringLiteral("scr"));
+    fileDialog_->SetTitle(QStringLiteral("SCR Datei wählen"));
+    fileDialog_->SetStartPath(ui_->Txt_SCR->text());
     if (!fileDialog_->ShowOpen())
         return;
     ui_->Txt_SCR->setText(fileDialog_->FileName());
@@ -286,7 +290,12 @@ void MainWindow::SetProgress(float value)
     const int whole = value > 0 ? (value < 100 ? static_cast<int>(value) : 100) : 0;
     if (whole == ui_->ProgressBar1->value())
         return;
+    // setValue repaints the bar at once on every step it can show, and the shift
+    // makes a hundred steps in a row: its own repaint is held back, and the bar is
+    // painted below, once a frame.
+    ui_->ProgressBar1->setUpdatesEnabled(false);
     ui_->ProgressBar1->setValue(whole);
+    ui_->ProgressBar1->setUpdatesEnabled(true);
     // The shift and the output pass do not yield, so the bar paints itself now,
     // but no more than once a display frame: a paint of the styled bar costs about
     // a third of a millisecond, and the shift moves it a hundred times at once.
@@ -334,6 +343,14 @@ void MainWindow::ProcessEventsIfDue()
         QCoreApplication::processEvents();
         sinceEvents_.start();
     }
+}
+
+void MainWindow::Repaint()
+{
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventIntervalMs)
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceEvents_.start();
 }
 
 char MainWindow::DecimalSeparator() const

@@ -66,6 +66,7 @@ public:
     void SetBusyCursor(bool on) override;
     void MessageBox(std::string_view text, std::string_view title, Icon icon) override;
     bool Yield() override;
+    void Repaint() override;
     char DecimalSeparator() const override;
 
 protected:

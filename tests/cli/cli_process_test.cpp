@@ -5,9 +5,12 @@
 #include "run/version.h"
 
 #include <algorithm>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vektrano::test {
@@ -311,6 +314,35 @@ TEST_F(CliProcess, VersionAndHelpExitWithZero)
           "-h, --help", "--version", "Usage: vektrano-cli [OPTIONS] DXF [SCR]"}) {
         SCOPED_TRACE(option);
         EXPECT_TRUE(Contains(help.out, option));
+    }
+}
+
+TEST_F(CliProcess, StopSignalRemovesTheUnfinishedScriptAndExitsWith128PlusIt)
+{
+    // The drawing comes through a named pipe the test keeps open, so the run waits
+    // in its load until the test lets it go on: the signal arrives there, the run
+    // opens (empties) the old script after the load and ends at its first yield.
+    for (const auto& [signal, code] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE(signal);
+        const fs::path dxf = dir_ / "plan.dxf";
+        const fs::path scr = Write("plan.scr", "alt\r\n");
+        ASSERT_EQ(::mkfifo(dxf.c_str(), 0600), 0);
+        const int pipe = ::open(dxf.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(pipe, 0);
+        ASSERT_EQ(::write(pipe, kDrawing.data(), kDrawing.size()),
+                  static_cast<ssize_t>(kDrawing.size()));
+        StartedCli cli = StartCli({"plan.dxf"}, dir_);
+        const bool reading = WaitUntilOpen(cli.pid, dxf);
+        ::kill(cli.pid, signal);
+        ::close(pipe);
+        const ProcessResult result = FinishCli(cli);
+        ASSERT_TRUE(reading);
+        EXPECT_EQ(result.exitCode, code);
+        EXPECT_FALSE(fs::exists(scr));
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_TRUE(Contains(result.err, "keine SCR Datei")) << result.err;
+        fs::remove(dxf);
     }
 }
 

@@ -32,6 +32,39 @@ std::string Plain(std::string_view lineEnd)
     return Dxf({"0", "SECTION", "2", "HEADER", "0", "ENDSEC", "0", "EOF"}, lineEnd);
 }
 
+TEST(LineTable, CutsTheSameAcrossThePiecesBetweenPauses)
+{
+    // The cut pauses every MiB: a CR LF split by a piece's end still counts once,
+    // a CR at its end before another CR does not, and no line is lost or doubled.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    struct Case
+    {
+        const char* name;
+        std::size_t at; // where the line end is put, just before a piece's end
+        std::string lineEnd;
+        std::size_t separators;
+        std::size_t firstLine;
+    };
+    const Case cases[] = {
+        {"CR LF split", kPiece - 1, "\r\n", 2, kPiece - 1},
+        {"CR LF whole", kPiece - 2, "\r\n", 2, kPiece - 2},
+        {"CR before CR", kPiece - 1, "\r\r", 1, kPiece + 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text(2 * kPiece + 10, 'x');
+        text.replace(c.at, c.lineEnd.size(), c.lineEnd);
+        text.replace(kPiece + 5, 2, "\r\n");
+        int pauses = 0;
+        LineTable lines;
+        lines.Cut(text, "\r\n", [&pauses] { ++pauses; });
+        EXPECT_EQ(lines.SeparatorCount(), c.separators);
+        EXPECT_EQ(lines[0].size(), c.firstLine);
+        EXPECT_EQ(lines[lines.SeparatorCount()].size(), kPiece + 3);
+        EXPECT_GE(pauses, 2); // at least once in each of the two passes
+    }
+}
+
 TEST(LineTable, LogsEachLineEndKindAndItsFallbacks)
 {
     const CutCase cases[] = {

@@ -232,15 +232,38 @@ TEST(RunFrame, RunAfterUnknownFormatOpensBothFilesAgain)
     EXPECT_TRUE(run.Log().starts_with(run.LogPrefix(12)));
 }
 
-TEST(RunFrame, ClosingWindowEndsTheRunWithTheCursorRestored)
+TEST(RunFrame, ClosingWindowEndsTheRunLeavingNoPartialScript)
+{
+    // The first yield comes before the script is opened: an old script there is not
+    // the run's to remove. The second follows the cut, the later ones are the scan's.
+    struct Case
+    {
+        int yields;
+        bool oldScriptStays;
+    };
+    for (const Case c : {Case{1, true}, Case{2, false}, Case{5, false}}) {
+        SCOPED_TRACE(c.yields);
+        Conversion run;
+        WriteBytes(run.scr, "alt\r\n");
+        int yields = 0;
+        run.window.onYield = [&] { return ++yields < c.yields; };
+        EXPECT_EQ(run.Run(kHeaderOnly), RunOutcome::Cancelled);
+        EXPECT_FALSE(run.window.BusyCursor());
+        EXPECT_TRUE(run.window.Messages().empty());
+        EXPECT_EQ(fs::exists(run.scr), c.oldScriptStays);
+        if (c.oldScriptStays) {
+            EXPECT_EQ(run.Script(), "alt\r\n");
+        }
+    }
+}
+TEST(RunFrame, ClosingWindowLeavesADeviceAsScriptInPlace)
 {
     Conversion run;
+    run.window.SetField(Field::Txt_SCR, "/dev/null");
     int yields = 0;
     run.window.onYield = [&] { return ++yields < 5; };
     EXPECT_EQ(run.Run(kHeaderOnly), RunOutcome::Cancelled);
-    EXPECT_FALSE(run.window.BusyCursor());
-    EXPECT_TRUE(run.window.Messages().empty());
-    EXPECT_EQ(run.Script(), kHeader);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 // An exception nobody expected once ended the run without a word.

@@ -112,6 +112,20 @@ TEST_F(FilePaths, BlanksAndUmlautsInPaths)
     EXPECT_EQ(result.script, std::string(kHeader) + "Wire 0.01 (1 2) (3 4)\r\n");
 }
 
+// An old script is emptied in steps, so the window may repaint in between; the
+// new script must still hold nothing of the old one, large or small.
+TEST_F(FilePaths, OldScriptIsEmptiedWhateverItsSize)
+{
+    WriteFile(Path("plan.dxf"), kDrawing);
+    for (const std::size_t size : {std::size_t{10}, (std::size_t{40} << 20) + 3}) {
+        SCOPED_TRACE(size);
+        WriteFile(Path("plan.scr"), std::string(size, 'x'));
+        const RunResult result = ConvertPaths(Path("plan.dxf"), Path("plan.scr"));
+        EXPECT_EQ(result.outcome, RunOutcome::Completed);
+        EXPECT_EQ(result.script, std::string(kHeader) + "Wire 0.01 (1 2) (3 4)\r\n");
+    }
+}
+
 // A named pipe with nobody at the other end must not hang START: both files are
 // opened without blocking. A regression shows as a test that never ends.
 TEST_F(FilePaths, NamedPipesWithoutAPeerDoNotHang)

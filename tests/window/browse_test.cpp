@@ -1,7 +1,9 @@
 #include "window_fixture.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -94,6 +96,67 @@ TEST_F(BrowseTest, CancelledDialogLeavesBothFields)
         QTest::mouseClick(Control<QPushButton>(button), Qt::LeftButton);
         EXPECT_EQ(Text("Txt_DXF"), QStringLiteral("/data/plan.dxf"));
         EXPECT_EQ(Text("Txt_SCR"), QStringLiteral("/data/plan.scr"));
+    }
+}
+
+TEST_F(BrowseTest, EachDialogSaysWhatIsChosenAndStartsAtItsField)
+{
+    FakeFileDialog& dialog = UseFakeDialog();
+    Edit("Txt_DXF")->setText(QStringLiteral("/data/plan.dxf"));
+    Edit("Txt_SCR")->setText(QStringLiteral("/out/plan.scr"));
+    dialog.answers = {std::nullopt, std::nullopt};
+    struct Case
+    {
+        const char* button;
+        QString title;
+        QString start;
+    };
+    for (const Case& c :
+         {Case{"Btn_DXF", QStringLiteral("DXF Datei öffnen"), QStringLiteral("/data/plan.dxf")},
+          Case{"Btn_SCR", QStringLiteral("SCR Datei wählen"), QStringLiteral("/out/plan.scr")}}) {
+        SCOPED_TRACE(c.button);
+        QTest::mouseClick(Control<QPushButton>(c.button), Qt::LeftButton);
+        EXPECT_EQ(dialog.uses.back().title, c.title);
+        EXPECT_EQ(dialog.uses.back().startPath, c.start);
+    }
+}
+
+TEST(QtFileDialogTest, RealDialogIsGermanAndOpensInTheFolderOfItsField)
+{
+    QTemporaryDir dir;
+    QWidget parent;
+    QtFileDialog dialog(&parent);
+    dialog.SetTitle(QStringLiteral("DXF Datei öffnen"));
+    struct Seen
+    {
+        QString title, directory;
+        QStringList buttons;
+    };
+    // A folder that does not exist leaves the dialog where it was last used.
+    for (const QString& start : {dir.filePath(QStringLiteral("plan.dxf")),
+                                 dir.filePath(QStringLiteral("fehlt/plan.dxf"))}) {
+        SCOPED_TRACE(start.toStdString());
+        dialog.SetStartPath(start);
+        Seen seen;
+        QTimer::singleShot(0, [&dialog, &seen] {
+            QFileDialog* shown = dialog.Dialog();
+            if (!shown)
+                return;
+            seen.title = shown->windowTitle();
+            seen.directory = shown->directory().absolutePath();
+            for (const QPushButton* button : shown->findChildren<QPushButton*>())
+                if (button->isVisible())
+                    seen.buttons.append(button->text());
+            shown->reject();
+        });
+        EXPECT_FALSE(dialog.ShowOpen());
+        EXPECT_EQ(seen.title, QStringLiteral("DXF Datei öffnen"));
+        EXPECT_EQ(seen.directory, QDir(dir.path()).absolutePath());
+        // Qt's own texts, from its German catalogue.
+        EXPECT_TRUE(seen.buttons.contains(QStringLiteral("&Öffnen")))
+            << seen.buttons.join(u' ').toStdString();
+        EXPECT_TRUE(seen.buttons.contains(QStringLiteral("Abbrechen")))
+            << seen.buttons.join(u' ').toStdString();
     }
 }
 

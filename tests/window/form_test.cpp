@@ -105,6 +105,18 @@ TEST_F(FormTest, ShowsTheCaptionsOfTheDesign)
     }
 }
 
+TEST_F(FormTest, LogContextMenuSpeaksGerman)
+{
+    const std::unique_ptr<QMenu> menu(
+        Control<QPlainTextEdit>("Text1")->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts.append(action->text().section(u'\t', 0, 0)); // the shortcut follows a TAB
+    EXPECT_TRUE(texts.contains(QStringLiteral("Alles auswählen")))
+        << texts.join(u' ').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Einf&ügen"))) << texts.join(u' ').toStdString();
+}
+
 TEST_F(FormTest, CaptionsFitTheirControls)
 {
     // The design font is narrower than the platform's sans-serif; a caption that

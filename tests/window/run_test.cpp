@@ -9,8 +9,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace vektrano::test {
 namespace {
@@ -215,7 +220,7 @@ TEST_F(RunTest, FieldTypedIntoDuringTheRunIsReadByItsLaterSteps)
     ExpectSameAs(Reference(in), in);
 }
 
-TEST_F(RunTest, ClosingDuringTheRunClosesTheScriptAndThenTheWindow)
+TEST_F(RunTest, ClosingDuringTheScanRemovesTheScriptAndThenTheWindow)
 {
     RunInputs in = Drawing(SmallDrawing(2000));
     Apply(in);
@@ -240,13 +245,49 @@ TEST_F(RunTest, ClosingDuringTheRunClosesTheScriptAndThenTheWindow)
     EXPECT_TRUE(stillShown) << "the window closed while the run still held the script";
     EXPECT_EQ(yieldsAfterClose, 0) << "the run went on after the window asked it to end";
     EXPECT_FALSE(window->isVisible()) << "the window did not close after the run";
-    EXPECT_FALSE(HeldOpen(in.scr));
-    // The script holds what was written before the close: the five header lines.
-    const std::string full = Reference(in).script;
-    std::size_t headerEnd = 0;
-    for (int line = 0; line < 5; ++line)
-        headerEnd = full.find("\r\n", headerEnd) + 2;
-    EXPECT_EQ(ReadBytes(in.scr), full.substr(0, headerEnd));
+    EXPECT_FALSE(std::filesystem::exists(in.scr)) << "a truncated script was left behind";
+    EXPECT_EQ(window->LogText().find("Anzahl Linien"), std::string::npos);
+}
+
+TEST_F(RunTest, ClosingWhileTheDrawingLoadsRemovesTheScriptAndThenTheWindow)
+{
+    // The drawing comes through a named pipe in two parts, so the load lasts until
+    // the second arrives; the close reaches the window while it repaints in between
+    // and takes effect at the run's first yield after the load.
+    RunInputs in;
+    in.dxf = Path("plan.dxf");
+    in.scr = Path("plan.scr");
+    ASSERT_EQ(::mkfifo(in.dxf.c_str(), 0600), 0);
+    Apply(in);
+    // Opened for reading and writing, the pipe needs no reader to be there yet; the
+    // drawing is small enough for the pipe to hold it unread.
+    const int fd = ::open(in.dxf.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    const std::string drawing = SmallDrawing(200);
+    ASSERT_LT(drawing.size(), 65536u);
+    std::thread writer([&] {
+        const std::size_t half = drawing.size() / 2;
+        (void)!::write(fd, drawing.data(), half);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        (void)!::write(fd, drawing.data() + half, drawing.size() - half);
+        ::close(fd);
+    });
+    bool closedInLoad = false;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (state.FileText.empty() || closedInLoad)
+            return;
+        closedInLoad = state.Lines.PieceCount() == 0;
+        closer.stop();
+        window->close();
+    });
+    closer.start();
+    ClickStart();
+    writer.join();
+    EXPECT_TRUE(closedInLoad);
+    EXPECT_FALSE(window->isVisible()) << "the window did not close after the run";
+    EXPECT_FALSE(std::filesystem::exists(in.scr)) << "a truncated script was left behind";
     EXPECT_EQ(window->LogText().find("Anzahl Linien"), std::string::npos);
 }
 

@@ -15,7 +15,7 @@ namespace vektrano::test {
 
 bool FakeFileDialog::ShowOpen()
 {
-    uses.push_back({filter_, defaultExt_});
+    uses.push_back({filter_, defaultExt_, title_, startPath_});
     if (answers.empty()) {
         ADD_FAILURE() << "the dialog was shown more often than the test expected";
         return false;

@@ -24,10 +24,14 @@ public:
     {
         QString filter;
         QString defaultExt;
+        QString title;
+        QString startPath;
     };
 
     void SetFilter(const QString& filter) override { filter_ = filter; }
     void SetDefaultExt(const QString& extension) override { defaultExt_ = extension; }
+    void SetTitle(const QString& title) override { title_ = title; }
+    void SetStartPath(const QString& path) override { startPath_ = path; }
     bool ShowOpen() override;
     QString FileName() const override { return fileName_; }
 
@@ -37,6 +41,8 @@ public:
 private:
     QString filter_;
     QString defaultExt_;
+    QString title_;
+    QString startPath_;
     QString fileName_;
 };
 

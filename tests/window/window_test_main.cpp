@@ -1,3 +1,5 @@
+#include "window/qt_german.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -14,6 +16,8 @@ int main(int argc, char** argv)
         return 1;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
+    // As the program does at start, so the tests meet the texts a user sees.
+    vektrano::InstallQtGermanTexts(app);
     // A window closed by a test must not end the application under the next one.
     QApplication::setQuitOnLastWindowClosed(false);
     testing::InitGoogleTest(&argc, argv);
