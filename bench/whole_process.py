@@ -172,6 +172,105 @@ def measure(a, name, dxf):
     return scr, runs
 
 
+def full_geometry_drawing(path, mode, count):
+    """A drawing only full geometry expands: `nested` blocks each inserting the next,
+    the last holding one LINE; `inserts` INSERTs of one block of four LINEs."""
+    if os.path.exists(path):
+        return
+    out = ["0", "SECTION", "2", "BLOCKS"]
+
+    def block(name, body):
+        out.extend(["0", "BLOCK", "8", "0", "2", name, "70", "0", "10", "0", "20", "0"])
+        out.extend(body)
+        out.extend(["0", "ENDBLK", "8", "0"])
+
+    def line(x1, y1, x2, y2):
+        return ["0", "LINE", "8", "0", "10", x1, "20", y1, "11", x2, "21", y2]
+
+    def insert(name, x, y):
+        return ["0", "INSERT", "8", "0", "2", name, "10", x, "20", y]
+
+    if mode in ("splines", "ellipses"):
+        model = []
+        for i in range(count):
+            x, y = i % 1000 * 20, i // 1000 * 20
+            if mode == "ellipses":
+                model += ["0", "ELLIPSE", "8", "0", "10", str(x), "20", str(y), "11", "8", "21", "0",
+                          "40", "0.5", "41", "0", "42", "6.283185307179586"]
+            else:
+                model += ["0", "SPLINE", "8", "0", "70", "8", "71", "3"]
+                model += sum((["40", k] for k in "0 0 0 0 1 2 3 4 5 5 5 5".split()), [])
+                for k in range(8):
+                    model += ["10", str(x + 2 * k), "20", str(y + (5 if k % 2 else 0))]
+        out.extend(["0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"] + model + ["0", "ENDSEC", "0", "EOF"])
+        with open(path + ".partial", "w", newline="") as f:
+            f.write("\r\n".join(out) + "\r\n")
+        os.replace(path + ".partial", path)
+        return
+    if mode == "nested":
+        for i in range(count):
+            block(f"B{i}", insert(f"B{i + 1}", "1", "0") if i + 1 < count else line("0", "0", "1", "0"))
+        model = insert("B0", "0", "0")
+    else:
+        block("Q", line("0", "0", "1", "0") + line("1", "0", "1", "1") + line("1", "1", "0", "1")
+              + line("0", "1", "0", "0"))
+        model = []
+        for i in range(count):
+            model += insert("Q", str(i % 1000 * 2), str(i // 1000 * 2))
+    out.extend(["0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"] + model + ["0", "ENDSEC", "0", "EOF"])
+    with open(path + ".partial", "w", newline="") as f:
+        f.write("\r\n".join(out) + "\r\n")
+    os.replace(path + ".partial", path)
+
+
+def measure_full_geometry(a, name, dxf):
+    """Interleaved rounds of the classic and the full-geometry conversion of one file."""
+    scr = os.path.join(a.data, name + ".full.scr")
+    programs = {
+        "classic": [os.path.abspath(a.cli), "-q", "--log", "/dev/null", dxf, scr],
+        "full": [os.path.abspath(a.cli), "-q", "--full-geometry", "--log", "/dev/null", dxf, scr],
+    }
+    for argv in programs.values():
+        timed(argv)
+    runs = {key: [] for key in programs}
+    for _ in range(a.rounds):
+        for key, argv in programs.items():
+            runs[key].append(timed(argv))
+    return runs
+
+
+def full_geometry_lines(a):
+    lines = ["", "Full geometry (`--full-geometry`):", ""]
+    for name in ("normal-10MB-crlf",) if a.quick else ("normal-10MB-crlf", "normal-100MB-crlf"):
+        dxf = os.path.join(a.data, name + ".dxf")
+        print(f"timing full geometry on {name} ...", file=sys.stderr, flush=True)
+        runs = measure_full_geometry(a, name, dxf)
+        ratio = ratios(runs["full"], runs["classic"])
+        full_rss = max(r[1] for r in runs["full"])
+        classic_rss = max(r[1] for r in runs["classic"])
+        codes = {r[2] for r in runs["full"]}
+        lines.append(
+            f"- {name}: {statistics.median(r[0] for r in runs['full']):.3f} s, {spread(ratio)} × "
+            f"classic (target ≤ 1.5): {'holds' if statistics.median(ratio) <= 1.5 else 'MISSED'}; "
+            f"peak RSS {full_rss / MIB:.0f} MiB against classic {classic_rss / MIB:.0f} MiB "
+            f"(target ≤ + 25 %): {'holds' if full_rss <= 1.25 * classic_rss else 'MISSED'}"
+            + ("" if codes == {0} else f"; exit {sorted(codes)}"))
+    for mode, count in (("nested", 10000), ("inserts", 100000), ("splines", 100000),
+                        ("ellipses", 100000)):
+        name = f"full-{mode}-{count}"
+        dxf = os.path.join(a.data, name + ".dxf")
+        full_geometry_drawing(dxf, mode, count)
+        argv = [os.path.abspath(a.cli), "-q", "--full-geometry", dxf, os.path.join(a.data, name + ".scr")]
+        timed(argv)
+        best = min((timed(argv) for _ in range(3)), key=lambda r: r[0])
+        with open(os.path.join(a.data, name + ".scr"), "rb") as f:
+            written = f.read().count(b"\r\n") - 5
+        lines.append(f"- {name} ({os.path.getsize(dxf) / 1e6:.1f} MB): {best[0] * 1000:.0f} ms, "
+                     f"{written} script lines, {written / best[0] / 1e6:.2f} M lines/s, "
+                     f"peak RSS {best[1] / MIB:.0f} MiB, exit {best[2]}")
+    return lines
+
+
 def ratios(top, bottom):
     return [t[0] / b[0] for t, b in zip(top, bottom) if b[0] > 0]
 
@@ -253,6 +352,7 @@ def main():
                 f"script {'same' if same else 'DIFFERS'}")
     elif not a.quick:
         window_lines = ["- window START: not measured (no window driver built)"]
+    window_lines += full_geometry_lines(a)
     load_after = os.getloadavg()
 
     out = []

@@ -5,7 +5,8 @@
 //
 // A field whose 0x1F is missing keeps the form's default and the rest is the DXF,
 // so a plain DXF file behind one flags byte is a valid input. Every input runs
-// twice, with the automatic offset as the flags say and then the other way, on
+// twice in each mode (classic, then full geometry), with the automatic offset as
+// the flags say and then the other way, on
 // one Variablen that lives as long as the process: the work slots carry their
 // values from input to input, as they do in the program.
 //
@@ -99,7 +100,8 @@ std::size_t CountLinesStartingWith(std::string_view script, std::string_view pre
     return count;
 }
 
-void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& state)
+void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& state,
+                 bool fullGeometry)
 {
     std::string lower(script);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -118,7 +120,7 @@ void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& s
         Expect(script.starts_with("# Trazor generated script file.\r\nGrid mm 0.1;\r\n"
                                   "Set Wire_Bend 2;\r\nLayer "),
                "script does not begin with the header", script);
-    if (outcome == RunOutcome::Completed) {
+    if (outcome == RunOutcome::Completed && !fullGeometry) {
         Expect(CountLinesStartingWith(script, "Circle ") ==
                    static_cast<std::size_t>(state.ConvCircle),
                "circle lines and ConvCircle differ", script);
@@ -129,7 +131,7 @@ void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& s
     }
 }
 
-void CheckLog(const MemoryWindow& window, RunOutcome outcome, bool mayCancel)
+void CheckLog(const MemoryWindow& window, RunOutcome outcome, bool mayCancel, bool fullGeometry)
 {
     const std::string& log = window.Log();
     Expect(!window.BusyCursor(), "cursor left busy", log);
@@ -140,6 +142,12 @@ void CheckLog(const MemoryWindow& window, RunOutcome outcome, bool mayCancel)
         const std::size_t statistics = log.rfind("Anzahl Linien: ");
         Expect(statistics != std::string::npos, "completed run without statistics", log);
         const std::string_view tail = std::string_view(log).substr(statistics);
+        if (fullGeometry) {
+            Expect(std::count(tail.begin(), tail.end(), '\n') == 8 && tail.ends_with("\r\n") &&
+                       tail.find("\r\nAnzahl Blockreferenzen: ") != std::string_view::npos,
+                   "log does not end with the eight statistics lines", log);
+            break;
+        }
         Expect(std::count(tail.begin(), tail.end(), '\n') == 4 && tail.ends_with("\r\n") &&
                    tail.find("\r\nAnzahl Kreise: ") != std::string_view::npos &&
                    tail.find("\r\nAnzahl Halbkreise: ") != std::string_view::npos &&
@@ -219,7 +227,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fieldTexts[3] = WidthWithoutLetters(fieldTexts[3]);
     WriteWhole(dxfPath, input);
 
-    for (int run = 0; run < 2; ++run) {
+    for (int run = 0; run < 4; ++run) {
+        const bool fullGeometry = run >= 2;
         // A fresh window per run keeps each run's messages apart; the offset fields
         // carry over, as the automatic offset leaves them in the form.
         MemoryWindow window;
@@ -231,7 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   CheckBox::Chk_Polyline};
         for (int i = 0; i < 4; ++i)
             window.SetCheckBox(boxes[i], flags & (2u << i) ? 0 : 1);
-        const bool autoOffset = (flags & 1) != (run == 1);
+        const bool autoOffset = (flags & 1) != (run % 2 == 1);
         window.SetCheckBox(CheckBox::Chk_Auto_Offset, autoOffset ? 1 : 0);
         if (flags & 0x40)
             window.decimalSeparator = ',';
@@ -242,9 +251,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Broken("progress outside 0..100", std::to_string(value));
         };
 
-        const RunOutcome outcome = RunConversion(window, state);
-        CheckLog(window, outcome, closes);
-        CheckScript(ReadWhole(scrPath), outcome, state);
+        ConversionOptions options;
+        options.fullGeometry = fullGeometry;
+        ::unlink(scrPath.c_str());
+        const RunOutcome outcome = RunConversion(window, state, options);
+        CheckLog(window, outcome, closes, fullGeometry);
+        CheckScript(ReadWhole(scrPath), outcome, state, fullGeometry);
+        // This mode's script is complete or absent.
+        if (fullGeometry && outcome == RunOutcome::Stopped && !window.Messages().empty())
+            Expect(::access(scrPath.c_str(), F_OK) != 0, "a stopped run left its script",
+                   window.Log());
         Expect(ReadWhole(dxfPath) == input, "the DXF file changed", input);
         fieldTexts[0] = window.ReadField(Field::Txt_Offset_X);
         fieldTexts[1] = window.ReadField(Field::Txt_Offset_Y);

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -41,6 +42,11 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     app.add_flag("--no-circle", o.noCircle);
     app.add_flag("--no-polyline", o.noPolyline);
     app.add_flag("-q,--quiet", o.quiet);
+    app.add_flag("--full-geometry", o.conversion.fullGeometry);
+    std::optional<std::string> drawingUnit;
+    text("--drawing-unit", drawingUnit);
+    std::optional<std::string> tolerance;
+    text("--tolerance", tolerance);
 
     // "--width=" means the empty text, as GNU tools read it; CLI11 would take the
     // next argument as the value, so the empty value goes in as an argument of
@@ -78,6 +84,24 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     if (scr && scr->empty()) {
         result.error = "SCR is empty";
         return result;
+    }
+    if (drawingUnit) {
+        o.conversion.drawingUnit = UnitOfName(*drawingUnit);
+        if (!o.conversion.drawingUnit) {
+            result.error =
+                "--drawing-unit: " + *drawingUnit + " is not one of mm, cm, m, inch, mil, foot";
+            return result;
+        }
+    }
+    if (tolerance) {
+        double value = 0;
+        const char* end = tolerance->data() + tolerance->size();
+        const auto [stop, error] = std::from_chars(tolerance->data(), end, value);
+        if (error != std::errc{} || stop != end || !(value >= 0.0001 && value <= 1)) {
+            result.error = "--tolerance: " + *tolerance + " is not a number from 0.0001 to 1";
+            return result;
+        }
+        o.conversion.tolerance = value;
     }
     if (o.svgFile && o.svgFile->empty()) {
         result.error = "SVG is empty";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "memory_window.h"
+#include "run/conversion_options.h"
 
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ struct CliOptions
     std::optional<std::string> logFile;
     std::optional<std::string> svgFile;
     bool quiet = false;
+    ConversionOptions conversion;
 };
 
 struct ParsedArguments

@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
     CatchStopSignals();
     window.onYield = [] { return StopSignal() == 0; };
     Variablen state;
-    const RunOutcome outcome = RunConversion(window, state);
+    const RunOutcome outcome = RunConversion(window, state, parsed.options.conversion);
     progress.Clear();
     if (const int signal = StopSignal()) {
         std::fputs(SignalLine(signal, outcome).c_str(), stderr);

@@ -2,6 +2,7 @@
 
 #include "auto_offset.h"
 #include "entity_scan.h"
+#include "full_geometry_run.h"
 #include "line_loading.h"
 #include "run_log.h"
 #include "script/converters.h"
@@ -10,6 +11,7 @@
 #include "window_settings.h"
 
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -137,9 +139,10 @@ std::string Statistics(const Variablen& s)
 class Run
 {
 public:
-    Run(WindowOperations& window, Variablen& state)
+    Run(WindowOperations& window, Variablen& state, const ConversionOptions& options)
         : window_(window)
         , state_(state)
+        , options_(options)
         , log_(window)
     {}
 
@@ -174,8 +177,19 @@ private:
         return Fail(ErrorStop(WithReason("Fehler beim Schreiben der SCR Datei: " + path, error)));
     }
 
+    RunOutcome FullGeometryPass(const std::string& scrPath)
+    {
+        if (auto stop = RunFullGeometry(window_, state_, options_, script_, log_, scrPath)) {
+            const RunOutcome outcome = Fail(*stop);
+            std::remove(scrPath.c_str()); // this mode leaves no half-written script
+            return outcome;
+        }
+        return RunOutcome::Completed;
+    }
+
     WindowOperations& window_;
     Variablen& state_;
+    const ConversionOptions& options_;
     RunLog log_;
     ScriptFile script_;
     std::string scrPath_;
@@ -224,6 +238,8 @@ RunOutcome Run::Execute()
         return Cancel();
     ShiftLines(state_, window_);
     log_.Append("fertig\r\n\r\n");
+    if (options_.fullGeometry)
+        return FullGeometryPass(scrPath);
     log_.Append("Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n");
     log_.Append(std::string(76, '-') + std::string(CRLF));
 
@@ -284,10 +300,11 @@ RunOutcome ReportUnexpected(WindowOperations& window, const std::string& text)
 
 } // namespace
 
-RunOutcome RunConversion(WindowOperations& window, Variablen& state)
+RunOutcome RunConversion(WindowOperations& window, Variablen& state,
+                         const ConversionOptions& options)
 {
     try {
-        Run run(window, state);
+        Run run(window, state, options);
         return run.Execute();
     } catch (const std::bad_alloc&) {
         // A drawing larger than memory allows: say so instead of crashing.

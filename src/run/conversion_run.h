@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion_options.h"
 #include "state/variablen.h"
 #include "window_operations.h"
 
@@ -14,6 +15,7 @@ enum class RunOutcome {
 
 // What START does: reads the DXF file named in the window, writes the script
 // named there, and reports in the window's log. Never throws.
-RunOutcome RunConversion(WindowOperations& window, Variablen& state);
+RunOutcome RunConversion(WindowOperations& window, Variablen& state,
+                         const ConversionOptions& options = {});
 
 } // namespace vektrano

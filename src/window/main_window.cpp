@@ -12,7 +12,10 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTextCursor>
 #include <chrono>
 
@@ -61,6 +64,17 @@ MainWindow::MainWindow(Variablen& state, QWidget* parent)
     // clicked, not toggled: the handler answers the user's click only.
     connect(ui_->Chk_Auto_Offset, &QCheckBox::clicked, this, &MainWindow::Chk_Auto_Offset_Click);
     connect(ui_->Menue_Version, &QAction::triggered, this, &MainWindow::Menue_Version_Click);
+    QMenu* options = ui_->menubar->addMenu(QStringLiteral("Optionen"));
+    options->setObjectName(QStringLiteral("Menue_Optionen"));
+    Menue_Vollständige_Geometrie = options->addAction(QStringLiteral("Vollständige Geometrie"));
+    Menue_Vollständige_Geometrie->setObjectName(QStringLiteral("Menue_Vollständige_Geometrie"));
+    Menue_Vollständige_Geometrie->setCheckable(true);
+    Menue_Vollständige_Geometrie->setChecked(
+        QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano"))
+            .value(QStringLiteral("VollstaendigeGeometrie"), false)
+            .toBool());
+    connect(Menue_Vollständige_Geometrie, &QAction::toggled, this,
+            &MainWindow::Menue_Vollständige_Geometrie_Click);
     Menue_Vorschau = ui_->menubar->addAction(QStringLiteral("Vorschau"));
     Menue_Vorschau->setObjectName(QStringLiteral("Menue_Vorschau"));
     Menue_Vorschau->setEnabled(false);
@@ -128,7 +142,9 @@ void MainWindow::Btn_Start_Click()
     yieldsUntilClockCheck_ = 0;
     eventsAt_.reset();
     const QString script = ui_->Txt_SCR->text();
-    const RunOutcome outcome = RunConversion(*this, state_);
+    ConversionOptions options;
+    options.fullGeometry = Menue_Vollständige_Geometrie->isChecked();
+    const RunOutcome outcome = RunConversion(*this, state_, options);
     running_ = false;
     // Whatever the run wrote, finished or not, is what Eagle would read.
     if (outcome != RunOutcome::NotStarted && QFileInfo(script).isFile()) {
@@ -148,6 +164,12 @@ void MainWindow::Chk_Auto_Offset_Click()
         ui_->Txt_Offset_X->setText(QStringLiteral("0"));
         ui_->Txt_Offset_Y->setText(QStringLiteral("0"));
     }
+}
+
+void MainWindow::Menue_Vollständige_Geometrie_Click(bool checked)
+{
+    QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano"))
+        .setValue(QStringLiteral("VollstaendigeGeometrie"), checked);
 }
 
 void MainWindow::Menue_Version_Click()

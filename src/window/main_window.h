@@ -4,6 +4,7 @@
 #include "run/window_operations.h"
 #include "state/variablen.h"
 
+#include <QAction>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -85,6 +86,7 @@ private:
     void Btn_Start_Click();
     void Chk_Auto_Offset_Click();
     void Menue_Version_Click();
+    void Menue_Vollständige_Geometrie_Click(bool checked);
     void Menue_Vorschau_Click();
     // KeyAscii as the form's key event has it: the character typed, which the
     // handler may replace before it reaches the field.
@@ -98,6 +100,8 @@ private:
     void ProcessEventsIfDue();
 
     std::unique_ptr<Ui::Form1> ui_;
+    // Checkable; its state is kept in the user's settings between starts.
+    QAction* Menue_Vollständige_Geometrie = nullptr;
     Variablen& state_;
     std::unique_ptr<FileDialog> fileDialog_;
     MessageBoxShow showMessage_;

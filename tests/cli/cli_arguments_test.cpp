@@ -43,6 +43,14 @@ TEST(ParseArguments, SortsHelpVersionAndUsageErrors)
         {{"a.dxf", "--version"}, Action::Version},
         {{"a.dxf"}, Action::Run},
         {{"a.dxf", "b.scr"}, Action::Run},
+        {{"--full-geometry", "--drawing-unit", "inch", "a.dxf"}, Action::Run},
+        {{"--drawing-unit", "yard", "a.dxf"}, Action::UsageError},
+        {{"--drawing-unit", "MM", "a.dxf"}, Action::UsageError},
+        {{"--tolerance", "0.0001", "a.dxf"}, Action::Run},
+        {{"--tolerance", "1", "a.dxf"}, Action::Run},
+        {{"--tolerance", "0.00009", "a.dxf"}, Action::UsageError},
+        {{"--tolerance", "1.5", "a.dxf"}, Action::UsageError},
+        {{"--tolerance", "0,01", "a.dxf"}, Action::UsageError},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -74,6 +82,17 @@ TEST(ParseArguments, PassesOptionTextsThroughExceptTheWidthComma)
     EXPECT_TRUE(o.autoOffset);
     EXPECT_TRUE(o.noArc);
     EXPECT_FALSE(o.noLine || o.noCircle || o.noPolyline);
+    EXPECT_FALSE(o.conversion.fullGeometry);
+}
+
+TEST(ParseArguments, ReadsTheFullGeometryOptions)
+{
+    const ParsedArguments parsed =
+        Parse({"--full-geometry", "--drawing-unit", "mil", "--drawing-unit=foot", "a.dxf"});
+    ASSERT_EQ(parsed.action, Action::Run) << parsed.error;
+    EXPECT_TRUE(parsed.options.conversion.fullGeometry);
+    ASSERT_TRUE(parsed.options.conversion.drawingUnit);
+    EXPECT_EQ(parsed.options.conversion.drawingUnit->millimetres, 304.8);
 }
 
 // "--width= plan.dxf out.scr" once read out.scr as the drawing.

@@ -61,6 +61,7 @@ struct Conversion
     MemoryWindow window;
     Variablen state;
     RunOutcome outcome = RunOutcome::NotStarted;
+    ConversionOptions options;
     fs::path dxf = dir / "plan.dxf";
     fs::path scr = dir / "plan.scr";
 
@@ -73,11 +74,11 @@ struct Conversion
     RunOutcome Run(std::string_view drawing)
     {
         WriteBytes(dxf, drawing);
-        outcome = RunConversion(window, state);
+        outcome = RunConversion(window, state, options);
         return outcome;
     }
     // Runs again on the same state, as a second START press would.
-    RunOutcome RunAgain() { return outcome = RunConversion(window, state); }
+    RunOutcome RunAgain() { return outcome = RunConversion(window, state, options); }
 
     std::string Script() const { return ReadBytes(scr); }
     // The drawing lines after the five header lines.

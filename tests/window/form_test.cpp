@@ -171,16 +171,36 @@ TEST_F(FormTest, InchCannotBeSelected)
     EXPECT_TRUE(Control<QRadioButton>("Option1")->isChecked());
 }
 
-TEST_F(FormTest, MenuBarStartsWithVersionAndEndsWithVorschauWithoutSubmenus)
+TEST_F(FormTest, MenuBarHasVersionOptionenWithFullGeometryOffAndVorschau)
 {
     const QList<QAction*> entries = window->menuBar()->actions();
-    ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries.front()->objectName(), QStringLiteral("Menue_Version"));
-    EXPECT_EQ(entries.front()->text(), QStringLiteral("Version"));
-    EXPECT_EQ(entries.front()->menu(), nullptr);
-    EXPECT_EQ(entries.back()->objectName(), QStringLiteral("Menue_Vorschau"));
-    EXPECT_EQ(entries.back()->text(), QStringLiteral("Vorschau"));
-    EXPECT_EQ(entries.back()->menu(), nullptr);
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0]->objectName(), QStringLiteral("Menue_Version"));
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("Version"));
+    EXPECT_EQ(entries[0]->menu(), nullptr);
+    EXPECT_EQ(entries[1]->text(), QStringLiteral("Optionen"));
+    ASSERT_NE(entries[1]->menu(), nullptr);
+    const QList<QAction*> options = entries[1]->menu()->actions();
+    ASSERT_EQ(options.size(), 1);
+    EXPECT_EQ(options[0]->text(), QStringLiteral("Vollständige Geometrie"));
+    EXPECT_TRUE(options[0]->isCheckable());
+    EXPECT_FALSE(options[0]->isChecked()); // a first start
+    EXPECT_EQ(entries[2]->objectName(), QStringLiteral("Menue_Vorschau"));
+    EXPECT_EQ(entries[2]->text(), QStringLiteral("Vorschau"));
+    EXPECT_EQ(entries[2]->menu(), nullptr);
+}
+
+TEST_F(FormTest, FullGeometryEntryIsRememberedForTheNextStart)
+{
+    for (bool checked : {true, false}) {
+        SCOPED_TRACE(checked);
+        window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"))->trigger();
+        window.reset();
+        window = std::make_unique<MainWindow>(state);
+        EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"))
+                      ->isChecked(),
+                  checked);
+    }
 }
 
 TEST_F(FormTest, VersionEntryShowsTheVersionMessage)

@@ -99,11 +99,12 @@ TEST_F(RunTest, RealDrawingsGiveTheSameBytesAsTheCommandLineTool)
         if (entry.path().extension() != ".dxf")
             continue;
         SCOPED_TRACE(entry.path().filename().string());
-        for (bool autoOffset : {false, true}) {
+        for (int variant = 0; variant < 4; ++variant) {
             RunInputs in;
             in.dxf = entry.path().string();
             in.scr = Path("sample.scr");
-            in.autoOffset = autoOffset;
+            in.autoOffset = (variant & 1) != 0;
+            in.fullGeometry = (variant & 2) != 0;
             Apply(in);
             ClickStart();
             ExpectSameAs(Reference(in), in);

@@ -2,8 +2,10 @@
 
 #include "run/conversion_run.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -42,7 +44,9 @@ MemoryRun RunInMemory(const RunInputs& in, char decimalSeparator)
     window.SetCheckBox(CheckBox::Chk_Circle, in.circle);
     window.SetCheckBox(CheckBox::Chk_Polyline, in.polyline);
     Variablen state;
-    RunConversion(window, state);
+    ConversionOptions options;
+    options.fullGeometry = in.fullGeometry;
+    RunConversion(window, state, options);
     return {window.Log(),
             ReadBytes(in.scr),
             window.ReadField(Field::Txt_Offset_X),
@@ -85,6 +89,8 @@ std::string SmallDrawing(int extraLines)
 void WindowTest::SetUp()
 {
     ASSERT_TRUE(dir.isValid());
+    // Every test starts as a first start would; the settings are the tests' own.
+    QSettings(QStringLiteral("Vektrano"), QStringLiteral("Vektrano")).clear();
     window = std::make_unique<MainWindow>(state);
     window->SetMessageBox([this](const QString& text, const QString& title, Icon icon) {
         messages.push_back({text, title, icon});
@@ -116,6 +122,10 @@ void WindowTest::Apply(const RunInputs& in)
     type("Txt_Offset_X", in.offsetX);
     type("Txt_Offset_Y", in.offsetY);
     Box("Chk_Auto_Offset")->setChecked(in.autoOffset);
+    QAction* fullGeometry =
+        window->findChild<QAction*>(QStringLiteral("Menue_Vollständige_Geometrie"));
+    ASSERT_NE(fullGeometry, nullptr);
+    fullGeometry->setChecked(in.fullGeometry);
     Box("Chk_Line")->setChecked(in.line);
     Box("Chk_Arc")->setChecked(in.arc);
     Box("Chk_Circle")->setChecked(in.circle);

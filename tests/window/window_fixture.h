@@ -67,6 +67,7 @@ struct RunInputs
     std::string offsetY;
     bool autoOffset = false;
     bool line = true, arc = true, circle = true, polyline = true;
+    bool fullGeometry = false;
 };
 
 struct MemoryRun

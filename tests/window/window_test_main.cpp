@@ -9,8 +9,8 @@ int main(int argc, char** argv)
     // ctest sets the offscreen platform; the test listing at build time does not.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The preview keeps its place in QSettings; the tests' settings go to a folder
-    // of their own, never to the user's.
+    // The window keeps its menu state and the preview its place in QSettings; the
+    // tests' settings go to a folder of their own, never to the user's.
     QTemporaryDir settings;
     if (!settings.isValid())
         return 1;

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "state/line_table.h"
+#include "state/unknown_tally.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace vektrano {
+
+// A group code line read as an integer: blanks around it allowed, nothing else.
+std::optional<int> ReadGroupCode(std::string_view line);
+
+// The entity kinds full geometry draws or counts; every other name is only tallied.
+enum class DxfKind : std::uint8_t {
+    Line,
+    Circle,
+    Arc,
+    Polyline,
+    LwPolyline,
+    Ellipse,
+    Spline,
+    Insert,
+};
+inline constexpr std::size_t kDxfKinds = 8;
+
+// One entity of a kind above, as line positions into the table: no text is copied.
+// A POLYLINE's range runs to the end of its SEQEND and so holds its VERTEX
+// records; an INSERT's holds its ATTRIB records the same way.
+struct DxfEntity
+{
+    std::size_t begin = 0; // the entity's "0" code line
+    std::size_t end = 0;   // the "0" code line after it
+    // POLYLINE: VERTEX records; LWPOLYLINE: vertex (10) codes; INSERT: its index
+    // in the drawing's inserts once resolved.
+    std::uint32_t count = 0;
+    DxfKind kind = DxfKind::Line;
+    bool paperSpace = false;
+};
+
+struct DxfBlock
+{
+    std::string_view name;
+    std::size_t line = 0;  // the "0" line of its BLOCK record
+    std::size_t baseX = 0; // value line of code 10, 0 when absent
+    std::size_t baseY = 0; // value line of code 20, 0 when absent
+    std::size_t first = 0; // its entities in Drawing::entities
+    std::size_t last = 0;
+    bool layout = false; // *Model_Space or *Paper_Space: never inserted
+};
+
+struct DxfLayer
+{
+    bool off = false;    // negative colour
+    bool frozen = false; // bit 1 of the flags
+};
+
+// The structure of a drawing: its header values, layers, blocks and entities.
+struct Drawing
+{
+    std::vector<DxfEntity> entities;
+    // The ENTITIES section's stretches of entities (one in any real drawing).
+    std::vector<std::pair<std::size_t, std::size_t>> model;
+    std::vector<DxfBlock> blocks;
+    std::unordered_map<std::string_view, std::size_t> blockIndex;
+    // By name in upper case: layer names match without regard to case.
+    std::unordered_map<std::string, DxfLayer> layers;
+    std::size_t insunits = 0; // value line of $INSUNITS, 0 when absent
+    std::size_t acadver = 0;  // value line of $ACADVER, 0 when absent
+    // Names of the entities in ENTITIES and BLOCKS that full geometry never draws,
+    // each occurrence in the file once.
+    UnknownTally notDrawn;
+
+    void Clear();
+};
+
+// Reads the sections of the shifted table into drawing. Returns the position of
+// a group code line that is no integer, or nullopt when the structure was read.
+// One pass over the pairs, whatever the file holds.
+std::optional<std::size_t> ReadDrawing(const LineTable& lines, Drawing& drawing);
+
+// Layer names compare like this in the drawing's tables.
+std::string LayerKey(std::string_view name);
+
+} // namespace vektrano

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "geometry/units.h"
+
+#include <optional>
+
+namespace vektrano {
+
+// How START converts, beside what the form's fields say: the window fills it from
+// its menu, the command line from its options, so both give the same script.
+struct ConversionOptions
+{
+    // Off: the classic conversion, byte for byte as it always was.
+    bool fullGeometry = false;
+    // Overrides the drawing's own unit in full geometry.
+    std::optional<DrawingUnit> drawingUnit;
+    // How far a flattened curve may stray from the true one, in millimetres.
+    double tolerance = 0.005;
+};
+
+} // namespace vektrano
