@@ -178,6 +178,18 @@ void AppendPoint(ScriptFile& script, double x, double y)
     script.Append(")");
 }
 
+// A LINE and a polyline segment are written alike, from X1/Y1 to X2/Y2.
+StopOr WriteStraightWire(ConverterContext& context)
+{
+    Variablen& v = context.state;
+    if (auto stop = BeginLine(context, "Wire "))
+        return stop;
+    AppendPoint(context.script, v.X1, v.Y1);
+    AppendPoint(context.script, v.X2, v.Y2);
+    context.script.EndLine();
+    return std::nullopt;
+}
+
 // onCode receives each code line of the record's range that the converter reacts
 // to, in file order.
 template <typename OnCode>
@@ -265,13 +277,7 @@ StopOr Convert_Line(ConverterContext& context, std::size_t EntityIndex, bool Off
                          if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
                              return stop;
                          ++v.ConvLine;
-                         ScriptFile& script = context.script;
-                         if (auto stop = BeginLine(context, "Wire "))
-                             return stop;
-                         AppendPoint(script, v.X1, v.Y1);
-                         AppendPoint(script, v.X2, v.Y2);
-                         script.EndLine();
-                         return std::nullopt;
+                         return WriteStraightWire(context);
                      });
 }
 
@@ -437,13 +443,7 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
                 }
                 if (auto stop = CheckWritable(context, {&v.X1, &v.Y1, &v.X2, &v.Y2}))
                     return stop;
-                ScriptFile& script = context.script;
-                if (auto stop = BeginLine(context, "Wire "))
-                    return stop;
-                AppendPoint(script, v.X1, v.Y1);
-                AppendPoint(script, v.X2, v.Y2);
-                script.EndLine();
-                return std::nullopt;
+                return WriteStraightWire(context);
             });
         if (stop)
             return stop;
