@@ -33,7 +33,11 @@ public:
     void SetBusyCursor(bool on) override;
     void MessageBox(std::string_view text, std::string_view title, Icon icon) override;
     bool Yield() override;
-    void Repaint() override {}
+    void Repaint() override
+    {
+        if (onRepaint)
+            onRepaint();
+    }
     char DecimalSeparator() const override { return decimalSeparator; }
 
     void SetField(Field field, std::string text) { fields_[Index(field)] = std::move(text); }
@@ -46,8 +50,9 @@ public:
 
     char decimalSeparator = '.';
     // Optional hooks: called on every Yield (return false to end the run), on
-    // every progress value and on every message box.
+    // every repaint, on every progress value and on every message box.
     std::function<bool()> onYield;
+    std::function<void()> onRepaint;
     std::function<void(float)> onProgress;
     std::function<void(const Message&)> onMessage;
 

@@ -43,9 +43,10 @@ enum class Section { None, Header, Tables, Blocks, Entities, Other };
 class StructureReader
 {
 public:
-    StructureReader(const LineTable& lines, Drawing& drawing)
+    StructureReader(const LineTable& lines, Drawing& drawing, const std::function<void()>& pause)
         : lines_(lines)
         , d_(drawing)
+        , pause_(pause)
     {}
 
     std::optional<std::size_t> Read();
@@ -58,6 +59,7 @@ private:
 
     const LineTable& lines_;
     Drawing& d_;
+    const std::function<void()>& pause_;
     Section section_ = Section::None;
     bool expectSectionName_ = false;
     std::string_view headerVariable_;
@@ -241,7 +243,11 @@ std::optional<std::size_t> StructureReader::Read()
 {
     const std::size_t top = lines_.Top();
     std::size_t p = 1;
+    // A few milliseconds of pairs between pauses, so the window may repaint.
+    constexpr std::size_t kLinesPerPause = std::size_t{1} << 17;
     for (; p + 1 <= top; p += 2) {
+        if (p % kLinesPerPause == 1 && p != 1 && pause_)
+            pause_();
         const auto code = ReadGroupCode(lines_[p]);
         if (!code) {
             // Some writers end the file with a blank line after the last value.
@@ -296,12 +302,13 @@ void Drawing::Clear()
     notDrawn.Clear();
 }
 
-std::optional<std::size_t> ReadDrawing(const LineTable& lines, Drawing& drawing)
+std::optional<std::size_t> ReadDrawing(const LineTable& lines, Drawing& drawing,
+                                       const std::function<void()>& pause)
 {
     drawing.Clear();
     if (lines.PieceCount() == 0)
         return std::nullopt;
-    StructureReader reader(lines, drawing);
+    StructureReader reader(lines, drawing, pause);
     return reader.Read();
 }
 

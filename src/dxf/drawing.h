@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,8 +83,10 @@ struct Drawing
 
 // Reads the sections of the shifted table into drawing. Returns the position of
 // a group code line that is no integer, or nullopt when the structure was read.
-// One pass over the pairs, whatever the file holds.
-std::optional<std::size_t> ReadDrawing(const LineTable& lines, Drawing& drawing);
+// One pass over the pairs, whatever the file holds. pause, when given, is called
+// between stretches of many pairs.
+std::optional<std::size_t> ReadDrawing(const LineTable& lines, Drawing& drawing,
+                                       const std::function<void()>& pause = {});
 
 // Layer names compare like this in the drawing's tables.
 std::string LayerKey(std::string_view name);

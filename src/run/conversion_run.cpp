@@ -262,6 +262,7 @@ RunOutcome Run::Execute()
 
     WindowSettings settings(window_);
     ConverterContext context(state_, settings, script_);
+    context.pause = repaint;
     if (window_.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1)
         if (auto stop = FindOffset(context, window_))
             return Fail(*stop);

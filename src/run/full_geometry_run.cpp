@@ -85,8 +85,9 @@ Stop WriteFailure(const std::string& scrPath, int error)
 StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const ConversionOptions& options,
                        ScriptFile& script, RunLog& log, const std::string& scrPath)
 {
+    const auto repaint = [&window] { window.Repaint(); };
     Drawing drawing;
-    if (const auto badCode = ReadDrawing(state.Lines, drawing))
+    if (const auto badCode = ReadDrawing(state.Lines, drawing, repaint))
         return InvalidNumberStop(state.Lines, *badCode);
 
     // The classic conversion's own reading of the fields: a width with a line break
@@ -105,6 +106,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     settings.tolerance = options.tolerance;
 
     FullGeometry geometry(state.Lines, drawing, settings);
+    geometry.onPause = repaint;
     if (auto stop = geometry.Prepare())
         return stop;
     const FullGeometryReport& report = geometry.Report();

@@ -15,7 +15,23 @@ void RunLog::Append(std::string_view text)
 {
     if (text.empty())
         return;
-    window_.AppendLog(text);
+    // The window lays out what it is given at once: a tally of millions of names
+    // goes to it in pieces of whole lines, with a repaint between them.
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    std::string_view rest = text;
+    while (rest.size() > kPiece) {
+        std::size_t cut = rest.rfind('\n', kPiece - 1);
+        if (cut == std::string_view::npos) {
+            // One line longer than a piece: cut before a UTF-8 sequence begins.
+            cut = kPiece - 1;
+            while (cut > 0 && (static_cast<unsigned char>(rest[cut + 1]) & 0xC0) == 0x80)
+                --cut;
+        }
+        window_.AppendLog(rest.substr(0, cut + 1));
+        window_.Repaint();
+        rest.remove_prefix(cut + 1);
+    }
+    window_.AppendLog(rest);
     endsWithLineBreak_ = text.ends_with(CRLF);
 }
 

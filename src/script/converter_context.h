@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,8 +32,10 @@ class CodeLineCache
 {
 public:
     // The code lines at odd positions from first to last, in file order.
+    // pause, when given, is called between stretches of many lines.
     std::pair<const CodeLine*, const CodeLine*> Lines(const LineTable& lines, std::uint64_t first,
-                                                      std::uint64_t last);
+                                                      std::uint64_t last,
+                                                      const std::function<void()>& pause = {});
 
 private:
     std::uint64_t from_ = 1;
@@ -67,6 +70,9 @@ struct ConverterContext
     std::array<ParsedValue, 8> parsedValues{};
     // Positions in Entities of the VERTEX and SEQEND records, built on first use.
     std::optional<MonotoneTable> chainRecords;
+    // Called now and then while a converter walks the whole table at once, so the
+    // window may repaint; it must not read settings or write the script.
+    std::function<void()> pause;
 };
 
 } // namespace vektrano

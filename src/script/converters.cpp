@@ -11,6 +11,10 @@ namespace vektrano {
 
 namespace {
 
+// The passes do not yield; a walk over this many lines or records of one table,
+// a few milliseconds, ends with a pause so the window may repaint.
+constexpr std::size_t kStepsPerPause = std::size_t{1} << 16;
+
 std::optional<GroupCode> GroupCodeOf(std::string_view trimmed)
 {
     if (trimmed.size() != 2)
@@ -197,25 +201,34 @@ StopOr WalkRange(CodeLineCache& cache, const ConverterContext& context, const En
                  OnCode&& onCode)
 {
     const auto [begin, end] =
-        cache.Lines(context.state.Lines, record.StartLine + 1, record.EndLine);
-    for (const CodeLine* line = begin; line != end; ++line)
+        cache.Lines(context.state.Lines, record.StartLine + 1, record.EndLine, context.pause);
+    for (const CodeLine* line = begin; line != end; ++line) {
         if (auto stop = onCode(*line))
             return stop;
+        // A hostile record may hold millions of code lines.
+        if ((line - begin) % kStepsPerPause == kStepsPerPause - 1 && context.pause)
+            context.pause();
+    }
     return std::nullopt;
 }
 
 } // namespace
 
-std::pair<const CodeLine*, const CodeLine*>
-CodeLineCache::Lines(const LineTable& lines, std::uint64_t first, std::uint64_t last)
+std::pair<const CodeLine*, const CodeLine*> CodeLineCache::Lines(const LineTable& lines,
+                                                                 std::uint64_t first,
+                                                                 std::uint64_t last,
+                                                                 const std::function<void()>& pause)
 {
     if (first % 2 == 0)
         ++first;
     if (!(last == to_ && first >= from_ && first <= to_ + 1)) {
         codeLines_.clear();
-        for (std::uint64_t p = first; p <= last; p += 2)
+        for (std::uint64_t p = first; p <= last; p += 2) {
             if (const auto code = GroupCodeOf(TrimSpaces(lines[p])))
                 codeLines_.push_back({p, *code});
+            if ((p - first) / 2 % kStepsPerPause == kStepsPerPause - 1 && pause)
+                pause();
+        }
         from_ = first;
         to_ = last;
     }
@@ -392,13 +405,23 @@ const MonotoneTable& ChainRecords(ConverterContext& context)
         auto inChain = [](const EntityRecord& r) {
             return r.Name == EntityName::Vertex || r.Name == EntityName::Seqend;
         };
+        // Both walks cover millions of records on a large drawing, tens of
+        // milliseconds each.
+        const auto pauseNowAndThen = [&](std::size_t k) {
+            if (k % kStepsPerPause == kStepsPerPause - 1 && context.pause)
+                context.pause();
+        };
         std::size_t count = 0;
-        for (const auto& record : entities)
-            count += inChain(record) ? 1 : 0;
+        for (std::size_t k = 0; k < entities.size(); ++k) {
+            count += inChain(entities[k]) ? 1 : 0;
+            pauseNowAndThen(k);
+        }
         records.Reserve(count);
-        for (std::size_t k = 0; k < entities.size(); ++k)
+        for (std::size_t k = 0; k < entities.size(); ++k) {
             if (inChain(entities[k]))
                 records.PushBack(k);
+            pauseNowAndThen(k);
+        }
     }
     return *context.chainRecords;
 }

@@ -21,6 +21,10 @@ constexpr double kRadians = std::numbers::pi / 180;
 // millimetre of chord: written as an arc it would only carry rounding noise.
 constexpr double kStraightBulge = 1e-9;
 constexpr std::uint64_t kCap = std::uint64_t{1} << 62;
+// The passes do not yield; they pause for the window to repaint after this many
+// elements drawn (a curve may be thousands of segments) or records read.
+constexpr std::uint64_t kElementsPerPause = 256;
+constexpr std::uint64_t kRecordsPerPause = 4096;
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b)
 {
@@ -221,7 +225,8 @@ public:
         , output_(output)
     {}
 
-    StopOr Run(const Affine& root, const std::function<void(double)>& onProgress);
+    StopOr Run(const Affine& root, const std::function<void(double)>& onProgress,
+               const std::function<void()>& onPause);
 
 private:
     struct Frame
@@ -317,7 +322,8 @@ bool Expansion::Boxed(DxfKind kind) const
     return true;
 }
 
-StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onProgress)
+StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onProgress,
+                      const std::function<void()>& onPause)
 {
     report_.kinds = {};
     report_.skipped.Clear();
@@ -337,10 +343,15 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
 
     const auto& entities = drawing_.entities;
     const auto& blocks = drawing_.blocks;
+    std::uint64_t steps = 0;
     for (const auto& [first, last] : drawing_.model) {
         stack_.clear();
         stack_.push_back(Frame{first, last, root, zero});
         while (!stack_.empty()) {
+            // One top-level INSERT may stand for millions of elements: the pauses
+            // follow the steps, not the progress.
+            if (++steps % kElementsPerPause == 0 && onPause)
+                onPause();
             Frame& frame = stack_.back();
             if (frame.insert) {
                 const FullGeometry::Insert& insert = *frame.insert;
@@ -928,6 +939,11 @@ private:
 StopOr FullGeometry::Prepare()
 {
     report_ = {};
+    std::uint64_t steps = 0;
+    const auto pauseNowAndThen = [&] {
+        if (++steps % kRecordsPerPause == 0 && onPause)
+            onPause();
+    };
     if (settings_.unit) {
         report_.unit = *settings_.unit;
         report_.unitNamed = report_.unitGiven = true;
@@ -947,6 +963,7 @@ StopOr FullGeometry::Prepare()
 
     bases_.assign(drawing_.blocks.size(), Point{});
     for (std::size_t i = 0; i < drawing_.blocks.size(); ++i) {
+        pauseNowAndThen();
         const DxfBlock& block = drawing_.blocks[i];
         if (block.baseX != 0)
             if (auto stop = ReadNumber(lines_, block.baseX, bases_[i].x))
@@ -958,6 +975,7 @@ StopOr FullGeometry::Prepare()
 
     inserts_.clear();
     for (DxfEntity& entity : drawing_.entities) {
+        pauseNowAndThen();
         if (entity.kind != DxfKind::Insert)
             continue;
         Insert insert;
@@ -1016,8 +1034,10 @@ StopOr FullGeometry::Prepare()
 
     std::size_t modelCount = 0, paperCount = 0;
     for (const auto& [first, last] : drawing_.model)
-        for (std::size_t i = first; i < last; ++i)
+        for (std::size_t i = first; i < last; ++i) {
+            pauseNowAndThen();
             ++(drawing_.entities[i].paperSpace ? paperCount : modelCount);
+        }
     drawPaperSpace_ = modelCount == 0 && paperCount > 0;
     report_.paperSpace = drawPaperSpace_;
 
@@ -1063,6 +1083,7 @@ StopOr FullGeometry::Prepare()
         stack.push_back({root, drawing_.blocks[root].first, {}, 0});
         state[root] = State::Counting;
         while (!stack.empty()) {
+            pauseNowAndThen();
             const std::size_t top = stack.size() - 1;
             if (stack[top].next == drawing_.blocks[stack[top].block].last) {
                 tally[stack[top].block] = stack[top].sum;
@@ -1100,6 +1121,7 @@ StopOr FullGeometry::Prepare()
     Tally total;
     for (const auto& [first, last] : drawing_.model)
         for (std::size_t i = first; i < last; ++i) {
+            pauseNowAndThen();
             const DxfEntity& entity = entities[i];
             if (entity.paperSpace != drawPaperSpace_)
                 continue;
@@ -1126,7 +1148,7 @@ StopOr FullGeometry::Expand(Output& output, Point offset)
 {
     Expansion expansion(lines_, drawing_, settings_, inserts_, drawPaperSpace_, report_, output);
     const Affine root = Affine::Translation(offset) * Affine::Scaling(millimetres_, millimetres_);
-    return expansion.Run(root, onProgress);
+    return expansion.Run(root, onProgress, onPause);
 }
 
 StopOr FullGeometry::Measure(Box& extent)

@@ -79,6 +79,8 @@ public:
     const FullGeometryReport& Report() const { return report_; }
     // Called with 0 to 100 as a pass walks the model space.
     std::function<void(double)> onProgress;
+    // Called now and then during every walk, so the window may repaint.
+    std::function<void()> onPause;
 
     // What a pass hands on: elements in millimetres, ready to write.
     class Output

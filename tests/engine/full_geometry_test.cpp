@@ -304,6 +304,28 @@ TEST(FullGeometry, FollowsTenThousandNestedBlocksWithoutRecursion)
     EXPECT_EQ(run.Body(), std::vector<std::string>{"Wire 0.01 (9999 0) (10000 0)"});
 }
 
+// One INSERT at the top stands for the whole drawing: the window must still get
+// to repaint while its block is drawn, not only between top-level entities.
+TEST(FullGeometry, RepaintsWhileOneInsertDrawsALargeBlock)
+{
+    constexpr int kLines = 20000;
+    std::string block =
+        Entity("BLOCK", {{"8", "0"}, {"2", "BIG"}, {"70", "0"}, {"10", "0"}, {"20", "0"}});
+    for (int i = 0; i < kLines; ++i)
+        block += Line("0", std::to_string(i), "1", std::to_string(i));
+    block += Entity("ENDBLK", {{"8", "0"}});
+    Conversion run;
+    run.options.fullGeometry = true;
+    int repaints = 0;
+    run.window.onRepaint = [&] { ++repaints; };
+    ASSERT_EQ(run.Run(WithEof(Section("BLOCKS", {block}) +
+                              Section("ENTITIES", {Insert("BIG", "0", "0")}))),
+              RunOutcome::Completed)
+        << run.Log();
+    EXPECT_EQ(run.Body().size(), std::size_t{kLines});
+    EXPECT_GE(repaints, kLines / 1000);
+}
+
 } // namespace
 } // namespace vektrano::test
 

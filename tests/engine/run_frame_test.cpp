@@ -1,4 +1,5 @@
 #include "engine_test_support.h"
+#include "run/run_log.h"
 
 #include <stdexcept>
 #include <sys/stat.h>
@@ -281,6 +282,51 @@ TEST(RunFrame, UnexpectedExceptionIsReportedLikeAnyStop)
     EXPECT_TRUE(run.Log().ends_with("\r\nFehler: kaputt\r\n"));
     ASSERT_EQ(run.window.Messages().size(), 1u);
     EXPECT_EQ(run.window.Messages()[0].text, "Fehler: kaputt");
+}
+
+// A tally of millions of names reaches the window in pieces it can lay out
+// quickly, with a repaint between them; no piece may split a UTF-8 sequence, and
+// together they are the log as written.
+TEST(RunLog, HandsALongTextToTheWindowInPiecesOfWholeCharacters)
+{
+    struct PieceWindow : MemoryWindow
+    {
+        void AppendLog(std::string_view text) override
+        {
+            pieces.emplace_back(text);
+            MemoryWindow::AppendLog(text);
+        }
+        std::vector<std::string> pieces;
+    };
+    std::string rows;
+    while (rows.size() < 300000)
+        rows += "Unbekannte Befehle: \t1x\tNAME_" + std::to_string(rows.size()) + "\r\n";
+    std::string oneLine;
+    while (oneLine.size() < 200000)
+        oneLine += "\xC3\xA4\xE2\x82\xAC"; // ä €
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        bool wholeLines;
+    };
+    for (const Case& c : {Case{"short", "fertig\r\n", true}, Case{"rows", rows, true},
+                          Case{"one long line", oneLine, false}}) {
+        SCOPED_TRACE(c.name);
+        PieceWindow window;
+        int repaints = 0;
+        window.onRepaint = [&] { ++repaints; };
+        RunLog(window).Append(c.text);
+        EXPECT_EQ(window.Log(), c.text);
+        EXPECT_EQ(repaints + 1, static_cast<int>(window.pieces.size()));
+        for (const std::string& piece : window.pieces) {
+            EXPECT_LE(piece.size(), std::size_t{1} << 16);
+            EXPECT_NE(static_cast<unsigned char>(piece.front()) & 0xC0, 0x80);
+            if (c.wholeLines) {
+                EXPECT_TRUE(piece.ends_with("\r\n"));
+            }
+        }
+    }
 }
 
 } // namespace
