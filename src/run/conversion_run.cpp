@@ -270,7 +270,7 @@ RunOutcome Run::Execute()
         return Fail(*stop);
     // The script is complete here; closing it before the report means a full disk
     // can never be followed by statistics that look like success.
-    if (!script_.Close())
+    if (!script_.Close(repaint))
         return WriteFailed(scrPath);
 
     AppendUnknownRows(state_.UnknownList, log_);

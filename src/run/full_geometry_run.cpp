@@ -144,7 +144,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
         return stop;
     if (auto stop = geometry.Write(script, offset))
         return stop;
-    if (script.Failed() || !script.Close())
+    if (script.Failed() || !script.Close(repaint))
         return WriteFailure(scrPath, script.Error());
 
     AppendRows(drawing.notDrawn, "Nicht gezeichnet", log);

@@ -46,8 +46,10 @@ public:
 
     // Writes the buffer out. Returns false once any write has failed.
     bool Flush();
-    // Flushes and closes; false when a write or the close failed. Safe to call twice.
-    bool Close();
+    // Flushes and closes; false when a write or the close failed. Safe to call
+    // twice. While the system closes the file, pause (when given) is called every
+    // few milliseconds.
+    bool Close(const std::function<void()>& pause = {});
 
     bool Failed() const { return error_ != 0; }
     int Error() const { return error_; }
