@@ -47,14 +47,6 @@ bool Contains(const std::string& text, const std::string& part)
 class CliProcess : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::path(testing::TempDir()) / "vektrano-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path Write(const std::string& name, const std::string& bytes)
     {
         WriteBytes(dir_ / name, bytes);
@@ -69,7 +61,8 @@ protected:
         return names;
     }
 
-    fs::path dir_;
+    TempDir temp_;
+    const fs::path dir_ = temp_.Path();
 };
 
 TEST_F(CliProcess, UsageErrorsTouchNoFileAndPrintOnlyUsageOnStderr)
@@ -361,9 +354,8 @@ TEST(CliOnRealDrawings, EndsCleanlyOnEverySample)
     const fs::path samples = VEKTRANO_DXF_SAMPLES;
     if (!fs::is_directory(samples))
         GTEST_SKIP() << "no samples at " << samples;
-    std::string pattern = (fs::path(testing::TempDir()) / "vektrano-samples-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path work = pattern;
+    const TempDir temp;
+    const fs::path work = temp.Path();
     int files = 0;
     for (const auto& entry : fs::directory_iterator(samples)) {
         if (entry.path().extension() != ".dxf")
@@ -387,7 +379,6 @@ TEST(CliOnRealDrawings, EndsCleanlyOnEverySample)
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         }
     }
-    fs::remove_all(work);
     EXPECT_GT(files, 0);
 }
 

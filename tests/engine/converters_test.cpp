@@ -1,4 +1,5 @@
 #include "engine_test_support.h"
+#include "script/cp1252.h"
 
 namespace vektrano::test {
 namespace {
@@ -348,6 +349,68 @@ TEST(Converters, FieldsAreReadAtTheMomentOfUse)
     };
     run.Run(Drawing({Line("1", "2", "3", "4")}));
     EXPECT_EQ(run.Body(), Lines{"Wire 0.2 (101 2) (103 4)"});
+}
+
+// Names that share one far "0" code read the same value lines for every name;
+// values remembered from one name must be the ones its own lines hold, also
+// when the offset fields change the sum and when lines share a memory slot.
+TEST(SharedEndRanges, EveryNameWritesItsOwnValues)
+{
+    std::string dxf = "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n";
+    for (int k = 0; k < 40; ++k)
+        dxf += "8\r\nLINE\r\n";
+    // Value lines 16 positions apart fall on the same remembered slot.
+    dxf += "10\r\n1.5\r\n20\r\n2.5\r\n";
+    for (int k = 0; k < 6; ++k)
+        dxf += "5\r\n0\r\n";
+    dxf += "11\r\n3.5\r\n21\r\n4.5\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
+    for (const char* offset : {"0", "10"}) {
+        SCOPED_TRACE(offset);
+        Conversion run;
+        run.window.SetField(Field::Txt_Offset_X, offset);
+        ASSERT_EQ(run.Run(dxf), RunOutcome::Completed);
+        const std::string x = std::string(offset) == "0" ? "" : "1";
+        EXPECT_EQ(run.Body(), Lines(41, "Wire 0.01 (" + x + "1.5 2.5) (" + x + "3.5 4.5)"));
+    }
+}
+
+// ASCII passes through unchanged; one byte above 0x7F anywhere must still send
+// the whole text through the conversion.
+TEST(Cp1252ToUtf8, ConvertsEveryNameWithAHighByte)
+{
+    struct Case
+    {
+        std::string_view bytes;
+        std::string_view utf8;
+    };
+    const Case cases[] = {
+        {"UNKNOWN_0000001", "UNKNOWN_0000001"},
+        {"", ""},
+        {"M\xe4rz", "M\xc3\xa4rz"},
+        {"\x80", "\xe2\x82\xac"},
+        {"PLAN_\x9f", "PLAN_\xc5\xb8"},
+        {"Stra\xdf"
+         "e 1",
+         "Stra\xc3\x9f"
+         "e 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.utf8));
+        EXPECT_EQ(Cp1252ToUtf8(c.bytes), c.utf8);
+    }
+}
+
+// An overlong line feed once reached the script as a line break of its own.
+TEST(Utf8ToCp1252, MakesOverlongFormsSurrogatesAndBeyondUnicodeQuestionMarks)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"0.1\xE0\x80\x8A", "0.1???"}, {"\xC0\x8A", "??"},
+        {"\xF0\x80\x80\x8A", "????"},  {"\xED\xA0\x80", "???"},
+        {"\xF4\x90\x80\x80", "????"},  {"\xC3\xA4\xE2\x82\xAC", "\xE4\x80"}};
+    for (const auto& [utf8, bytes] : cases) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(Utf8ToCp1252(utf8), bytes);
+    }
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "engine_test_support.h"
+#include "run/line_loading.h"
 #include "script/converters.h"
+#include "state/line_starts.h"
+#include "state/monotone_table.h"
 
 namespace vektrano::test {
 namespace {
@@ -162,6 +165,110 @@ TEST(LineTable, ShiftDrivesTheBarUpToHundredThenBackToZero)
     ASSERT_NE(peak + 1, values.end());
     EXPECT_EQ(*(peak + 1), 0.0f);
     EXPECT_EQ(values.back(), 0.0f); // no entity: the output pass sets nothing
+}
+
+// Line starts of a drawing beyond 4 GiB: the low halves wrap, the high halves
+// must come back for every element, also where several elements share a value.
+TEST(MonotoneTable, KeepsValuesBeyondFourGiB)
+{
+    constexpr std::uint64_t k4G = std::uint64_t{1} << 32;
+    const std::uint64_t values[] = {0,       7,           k4G - 2,     k4G - 1,     k4G,
+                                    k4G,     k4G + 1,     2 * k4G - 1, 2 * k4G + 5, 2 * k4G + 5,
+                                    5 * k4G, 5 * k4G + 3, 9 * k4G};
+    MonotoneTable table;
+    for (auto value : values)
+        table.PushBack(value);
+    ASSERT_EQ(table.Size(), std::size(values));
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(table[i], values[i]);
+    }
+}
+
+// The compact line starts: blocks whose lines are short keep 16-bit distances,
+// a block with a line of 64 KiB or more keeps whole starts, and both must give
+// back every start, beyond 4 GiB too, whatever the block's length.
+TEST(LineStarts, GiveBackEveryStartInShortAndLongBlocks)
+{
+    constexpr std::uint64_t k4G = std::uint64_t{1} << 32;
+    struct Case
+    {
+        const char* name;
+        std::size_t count;
+        std::uint64_t (*start)(std::size_t);
+    };
+    const Case cases[] = {
+        {"short lines", 1000, [](std::size_t i) -> std::uint64_t { return i * 7; }},
+        {"one long line per block", 1000,
+         [](std::size_t i) -> std::uint64_t {
+             return i * 7 + (i / 64) * 70'000 + (i % 64 == 63) * 65'536;
+         }},
+        {"block spanning exactly 64 KiB - 1", 128,
+         [](std::size_t i) -> std::uint64_t { return i < 64 ? i * (0xFFFF / 63) : 0x10000 + i; }},
+        {"beyond 4 GiB", 300,
+         [](std::size_t i) -> std::uint64_t {
+             return k4G - 640 + i * 5 + (i > 200 ? 3 * k4G : 0);
+         }},
+        {"a partly filled last block", 70, [](std::size_t i) -> std::uint64_t { return i * i; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LineStarts starts;
+        starts.Reserve(c.count);
+        for (std::size_t i = 0; i < c.count; ++i)
+            starts.PushBack(c.start(i));
+        starts.Finish();
+        ASSERT_EQ(starts.Size(), c.count);
+        for (std::size_t i = 0; i < c.count; ++i)
+            ASSERT_EQ(starts[i], c.start(i)) << "index " << i;
+    }
+}
+
+// A separator search that starts at the wrong byte of "\r\n" cuts a lone CR or
+// a CR before CR LF wrongly.
+TEST(LineTableCut, FindsEveryTwoByteSeparatorOnce)
+{
+    struct Case
+    {
+        std::string text;
+        std::vector<std::string> pieces;
+    };
+    const Case cases[] = {
+        {"0\r\nLINE\r\n", {"0", "LINE", ""}},
+        {"a\rb\r\nc", {"a\rb", "c"}},
+        {"a\r\r\nb\r", {"a\r", "b\r"}},
+        {"\r\n\r\n", {"", "", ""}},
+        {"\n\r", {"\n\r"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        LineTable lines;
+        lines.Cut(c.text, "\r\n");
+        ASSERT_EQ(lines.PieceCount(), c.pieces.size());
+        for (std::size_t i = 0; i < c.pieces.size(); ++i)
+            EXPECT_EQ(lines[i], c.pieces[i]);
+    }
+}
+
+// The drawing is held whole, so the loaded text must not carry the slack of a
+// growing buffer, and it must be the file's bytes exactly.
+TEST(LoadDxfFile, ReadsTheWholeFileWithoutSlack)
+{
+    TempDir dir;
+    const std::string path = (dir / "plan.dxf").string();
+    for (std::size_t size : {std::size_t{1}, std::size_t{4095}, std::size_t{65536},
+                             std::size_t{1} << 20, (std::size_t{1} << 20) + 3}) {
+        SCOPED_TRACE(size);
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>((i * 131) % 251);
+        WriteBytes(path, bytes);
+
+        std::string text = "left from before";
+        ASSERT_EQ(LoadDxfFile(path, text), 0);
+        EXPECT_EQ(text, bytes);
+        EXPECT_LE(text.capacity(), size + size / 8 + 16);
+    }
 }
 
 } // namespace

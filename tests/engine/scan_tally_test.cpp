@@ -1,4 +1,5 @@
 #include "engine_test_support.h"
+#include "state/unknown_tally.h"
 
 namespace vektrano::test {
 namespace {
@@ -163,6 +164,33 @@ TEST(UnknownTally, NamesAreShownFromTheDrawingsCodePage)
     run.Run(Dxf({"0", "Ma\xDF", "0", "\x80", "0", "\x81", "0", "EOF"}));
     EXPECT_NE(run.Log().find(Row(1, "Ma\xC3\x9F") + Row(1, "\xE2\x82\xAC") + Row(1, "\xC2\x81")),
               std::string::npos);
+}
+
+TEST(UnknownTally, KeepsOrderAndCountsAcrossIndexGrowth)
+{
+    // Enough names to grow the index several times, each met a different number
+    // of times and interleaved, so a row lost or doubled on growth shows.
+    constexpr std::size_t kNames = 5'000;
+    UnknownTally tally;
+    for (int round = 0; round < 3; ++round)
+        for (std::size_t k = 0; k < kNames; ++k)
+            if (round == 0 || k % (round + 1) == 0)
+                tally.Count("NAME_" + std::to_string(k));
+    tally.Count("");
+    tally.Count("NAME_1"); // a prefix of later names
+    ASSERT_EQ(tally.Rows().size(), kNames + 1);
+    for (std::size_t k = 0; k < kNames; ++k) {
+        const auto& row = tally.Rows()[k];
+        ASSERT_EQ(row.name, "NAME_" + std::to_string(k));
+        const std::size_t expected = 1 + (k % 2 == 0) + (k % 3 == 0) + (k == 1);
+        ASSERT_EQ(row.count, expected) << row.name;
+    }
+    EXPECT_EQ(tally.Rows().back().name, "");
+
+    tally.Clear();
+    tally.Count("SECTION");
+    tally.Count("SECTION");
+    EXPECT_EQ(tally.EncodedText(), "||SECTION##2||");
 }
 
 } // namespace

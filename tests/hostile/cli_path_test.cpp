@@ -25,9 +25,8 @@ struct CliCase
 
 TEST(HostileCli, FaultsExitWithOneAndTheMessageOnStderr)
 {
-    std::string pattern = (fs::path(testing::TempDir()) / "vektrano-hostile-cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const TempDir temp;
+    const fs::path dir = temp.Path();
     WriteBytes(dir / "plan.dxf", kDrawing);
     WriteBytes(dir / "open.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "1"}));
     fs::create_directory(dir / "folder");
@@ -56,7 +55,6 @@ TEST(HostileCli, FaultsExitWithOneAndTheMessageOnStderr)
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(ReadBytes(dir / "plan.dxf"), kDrawing);
     }
-    fs::remove_all(dir);
 }
 
 } // namespace
