@@ -473,7 +473,7 @@ ScriptPicture ReadScriptText(std::string_view text)
     return reader.Finish();
 }
 
-ScriptFileRead ReadScriptFile(const std::string& path)
+ScriptFileRead ReadScriptFile(const std::string& path, const std::function<void()>& pause)
 {
     ScriptFileRead result;
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -492,6 +492,8 @@ ScriptFileRead ReadScriptFile(const std::string& path)
         reader.Feed({buffer.get(), got});
         if (got < (std::size_t{1} << 20))
             break;
+        if (pause)
+            pause();
     }
     if (std::ferror(file)) {
         result.error = errno != 0 ? errno : EIO;

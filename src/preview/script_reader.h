@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,8 +56,9 @@ struct ScriptFileRead
     int error = 0;                        // errno of the failure
 };
 
-// Reads the file in pieces, so its size costs no memory beyond the picture.
-ScriptFileRead ReadScriptFile(const std::string& path);
+// Reads the file in pieces, so its size costs no memory beyond the picture;
+// pause, when given, is called between the pieces.
+ScriptFileRead ReadScriptFile(const std::string& path, const std::function<void()>& pause = {});
 
 // The centre and radius of the arc from start to end that turns by sweep degrees
 // (positive counter-clockwise), or nothing when no such arc exists.

@@ -4,6 +4,8 @@
 #include "preview/svg_writer.h"
 #include "run/run_log.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
@@ -335,7 +337,21 @@ PreviewWindow::~PreviewWindow()
 void PreviewWindow::ShowScript(const QString& path)
 {
     setWindowTitle(QStringLiteral("Vorschau – ") + QFileInfo(path).fileName());
-    const ScriptFileRead read = ReadScriptFile(path.toStdString());
+    // A script of millions of lines takes seconds to read: the windows repaint
+    // meanwhile, under the busy pointer, but take no input.
+    struct BusyPointer
+    {
+        BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    } busy;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    const ScriptFileRead read = ReadScriptFile(path.toStdString(), [&sinceEvents] {
+        if (sinceEvents.elapsed() < 20)
+            return;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        sinceEvents.restart();
+    });
     if (!read.picture) {
         ShowPicture({});
         extentLabel_->setText(QStringLiteral("Skript Datei kann nicht gelesen werden: ") + path +

@@ -1,4 +1,5 @@
 #include "preview/script_reader.h"
+#include "support/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -129,6 +130,26 @@ TEST(ScriptReader, ReadsTheSampleBoardFromItsFile)
             EXPECT_TRUE(s.centre.x > 14 && s.centre.x < 106 && s.centre.y > 24 && s.centre.y < 96);
         }
     EXPECT_EQ(ReadScriptFile(VEKTRANO_GOLDEN "/no such.scr").error, ENOENT);
+}
+
+// The window repaints between the pieces of a long script; the pieces must still
+// make up the picture the whole text gives.
+TEST(ScriptReader, PausesBetweenThePiecesOfALongFile)
+{
+    std::string text = "Grid mm 0.1;\r\n";
+    for (int i = 0; text.size() < (std::size_t{5} << 19); ++i)
+        text += "Wire 0.01 (" + std::to_string(i % 1000) + " 0) (3.25 " + std::to_string(i / 1000) +
+                ")\r\n";
+    const test::TempDir dir;
+    test::WriteBytes(dir / "long.scr", text);
+    int pauses = 0;
+    const ScriptFileRead read = ReadScriptFile((dir / "long.scr").string(), [&] { ++pauses; });
+    ASSERT_TRUE(read.picture.has_value());
+    EXPECT_EQ(pauses, 2); // 2.5 MiB: after the first and the second MiB
+    const ScriptPicture whole = ReadScriptText(text);
+    ASSERT_EQ(read.picture->shapes.size(), whole.shapes.size());
+    EXPECT_EQ(read.picture->shapes.back().end.y, whole.shapes.back().end.y);
+    EXPECT_EQ(read.picture->notShownCount, 0u);
 }
 
 // What the preview passes by without stopping, next to lines it draws.
