@@ -437,10 +437,14 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
     // Only VERTEX and SEQEND records matter to the walk; jumping between them keeps
     // a run of polylines without SEQEND from walking the rest of the table each.
     const auto& chain = ChainRecords(context);
-    for (std::size_t k = chain.UpperBound(EntityIndex); k < chain.Size(); ++k) {
+    const std::size_t first = chain.UpperBound(EntityIndex);
+    for (std::size_t k = first; k < chain.Size(); ++k) {
         const EntityRecord& record = RecordAt(context, chain[k]);
         if (record.Name == EntityName::Seqend)
             return std::nullopt;
+        // One polyline may hold a million vertices.
+        if ((k - first) % kStepsPerPause == kStepsPerPause - 1 && context.pause)
+            context.pause();
         auto stop =
             WalkRange(context.vertexCodes, context, record, [&](const CodeLine& line) -> StopOr {
                 const std::size_t value = line.position + 1;

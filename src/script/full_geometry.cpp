@@ -22,9 +22,8 @@ constexpr double kRadians = std::numbers::pi / 180;
 constexpr double kStraightBulge = 1e-9;
 constexpr std::uint64_t kCap = std::uint64_t{1} << 62;
 // The passes do not yield; they pause for the window to repaint after this many
-// elements drawn (a curve may be thousands of segments) or records read.
-constexpr std::uint64_t kElementsPerPause = 256;
-constexpr std::uint64_t kRecordsPerPause = 4096;
+// steps of work: an element, a vertex or a segment drawn, a record read.
+constexpr std::uint64_t kStepsPerPause = 4096;
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b)
 {
@@ -215,7 +214,8 @@ class Expansion
 public:
     Expansion(const LineTable& lines, const Drawing& drawing, const FullGeometrySettings& settings,
               const std::vector<FullGeometry::Insert>& inserts, bool drawPaperSpace,
-              FullGeometryReport& report, FullGeometry::Output& output)
+              FullGeometryReport& report, FullGeometry::Output& output,
+              const std::function<void()>& onPause)
         : lines_(lines)
         , drawing_(drawing)
         , settings_(settings)
@@ -223,10 +223,10 @@ public:
         , drawPaperSpace_(drawPaperSpace)
         , report_(report)
         , output_(output)
+        , onPause_(onPause)
     {}
 
-    StopOr Run(const Affine& root, const std::function<void(double)>& onProgress,
-               const std::function<void()>& onPause);
+    StopOr Run(const Affine& root, const std::function<void(double)>& onProgress);
 
 private:
     struct Frame
@@ -242,6 +242,13 @@ private:
         Visibility insertZero = Visibility::Shown;
     };
 
+    // One step of work done: now and then the window may repaint. One top-level
+    // INSERT or polyline may stand for millions of them.
+    void Step()
+    {
+        if (++steps_ % kStepsPerPause == 0 && onPause_)
+            onPause_();
+    }
     Visibility LayerVisibility(std::string_view layer, Visibility zero);
     void Skip(DxfKind kind, std::string_view reason);
     bool Boxed(DxfKind kind) const;
@@ -269,6 +276,8 @@ private:
     bool drawPaperSpace_;
     FullGeometryReport& report_;
     FullGeometry::Output& output_;
+    const std::function<void()>& onPause_;
+    std::uint64_t steps_ = 0;
     std::vector<Frame> stack_;
     std::vector<Vertex> vertices_;
     std::string layerKey_;
@@ -322,8 +331,7 @@ bool Expansion::Boxed(DxfKind kind) const
     return true;
 }
 
-StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onProgress,
-                      const std::function<void()>& onPause)
+StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onProgress)
 {
     report_.kinds = {};
     report_.skipped.Clear();
@@ -343,15 +351,11 @@ StopOr Expansion::Run(const Affine& root, const std::function<void(double)>& onP
 
     const auto& entities = drawing_.entities;
     const auto& blocks = drawing_.blocks;
-    std::uint64_t steps = 0;
     for (const auto& [first, last] : drawing_.model) {
         stack_.clear();
         stack_.push_back(Frame{first, last, root, zero});
         while (!stack_.empty()) {
-            // One top-level INSERT may stand for millions of elements: the pauses
-            // follow the steps, not the progress.
-            if (++steps % kElementsPerPause == 0 && onPause)
-                onPause();
+            Step();
             Frame& frame = stack_.back();
             if (frame.insert) {
                 const FullGeometry::Insert& insert = *frame.insert;
@@ -561,6 +565,7 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
                     return std::nullopt;
                 switch (code) {
                 case 10:
+                    Step();
                     vertices_.push_back({});
                     blame = value;
                     return ReadNumber(lines_, value, vertices_.back().p.x);
@@ -607,6 +612,7 @@ StopOr Expansion::DrawPolyline(const DxfEntity& entity, const Affine& transform,
                 return stop;
             if ((vertexFlags & 16) == 0)
                 vertices_.push_back(vertex);
+            Step();
         }
     }
 
@@ -636,6 +642,7 @@ StopOr Expansion::Chain(DxfKind kind, const Affine& place, bool closed, std::siz
     const bool mirrors = place.Mirrors();
     bool wrote = false;
     for (std::size_t i = 0; i < segments; ++i) {
+        Step();
         const Vertex& from = vertices_[i];
         const Vertex& to = vertices_[(i + 1) % n];
         if (from.p == to.p)
@@ -695,6 +702,7 @@ StopOr Expansion::EmitChain(std::size_t blame, bool reverse)
     for (std::size_t i = 0; i + 1 < points_.size(); ++i) {
         if (!Finite(points_[i]) || !Finite(points_[i + 1]))
             return NotFinite(blame);
+        Step();
         if (points_[i] == points_[i + 1])
             continue;
         output_.Segment(points_[i], points_[i + 1]);
@@ -941,7 +949,7 @@ StopOr FullGeometry::Prepare()
     report_ = {};
     std::uint64_t steps = 0;
     const auto pauseNowAndThen = [&] {
-        if (++steps % kRecordsPerPause == 0 && onPause)
+        if (++steps % kStepsPerPause == 0 && onPause)
             onPause();
     };
     if (settings_.unit) {
@@ -1146,9 +1154,10 @@ StopOr FullGeometry::Prepare()
 
 StopOr FullGeometry::Expand(Output& output, Point offset)
 {
-    Expansion expansion(lines_, drawing_, settings_, inserts_, drawPaperSpace_, report_, output);
+    Expansion expansion(lines_, drawing_, settings_, inserts_, drawPaperSpace_, report_, output,
+                        onPause);
     const Affine root = Affine::Translation(offset) * Affine::Scaling(millimetres_, millimetres_);
-    return expansion.Run(root, onProgress, onPause);
+    return expansion.Run(root, onProgress);
 }
 
 StopOr FullGeometry::Measure(Box& extent)
