@@ -1,5 +1,7 @@
 #include "drawing.h"
 
+#include "state/pausing_steps.h"
+
 #include <charconv>
 
 namespace vektrano {
@@ -243,11 +245,10 @@ std::optional<std::size_t> StructureReader::Read()
 {
     const std::size_t top = lines_.Top();
     std::size_t p = 1;
-    // A few milliseconds of pairs between pauses, so the window may repaint.
-    constexpr std::size_t kLinesPerPause = std::size_t{1} << 17;
+    // A few milliseconds of pairs between pauses.
+    PausingSteps steps(pause_, std::uint64_t{1} << 16);
     for (; p + 1 <= top; p += 2) {
-        if (p % kLinesPerPause == 1 && p != 1 && pause_)
-            pause_();
+        steps.Step();
         const auto code = ReadGroupCode(lines_[p]);
         if (!code) {
             // Some writers end the file with a blank line after the last value.

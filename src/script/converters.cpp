@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "number_rules.h"
+#include "state/pausing_steps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -202,12 +203,12 @@ StopOr WalkRange(CodeLineCache& cache, const ConverterContext& context, const En
 {
     const auto [begin, end] =
         cache.Lines(context.state.Lines, record.StartLine + 1, record.EndLine, context.pause);
+    // A hostile record may hold millions of code lines.
+    PausingSteps steps(context.pause, kStepsPerPause);
     for (const CodeLine* line = begin; line != end; ++line) {
         if (auto stop = onCode(*line))
             return stop;
-        // A hostile record may hold millions of code lines.
-        if ((line - begin) % kStepsPerPause == kStepsPerPause - 1 && context.pause)
-            context.pause();
+        steps.Step();
     }
     return std::nullopt;
 }
@@ -223,11 +224,11 @@ std::pair<const CodeLine*, const CodeLine*> CodeLineCache::Lines(const LineTable
         ++first;
     if (!(last == to_ && first >= from_ && first <= to_ + 1)) {
         codeLines_.clear();
+        PausingSteps steps(pause, kStepsPerPause);
         for (std::uint64_t p = first; p <= last; p += 2) {
             if (const auto code = GroupCodeOf(TrimSpaces(lines[p])))
                 codeLines_.push_back({p, *code});
-            if ((p - first) / 2 % kStepsPerPause == kStepsPerPause - 1 && pause)
-                pause();
+            steps.Step();
         }
         from_ = first;
         to_ = last;
@@ -407,20 +408,17 @@ const MonotoneTable& ChainRecords(ConverterContext& context)
         };
         // Both walks cover millions of records on a large drawing, tens of
         // milliseconds each.
-        const auto pauseNowAndThen = [&](std::size_t k) {
-            if (k % kStepsPerPause == kStepsPerPause - 1 && context.pause)
-                context.pause();
-        };
+        PausingSteps steps(context.pause, kStepsPerPause);
         std::size_t count = 0;
         for (std::size_t k = 0; k < entities.size(); ++k) {
             count += inChain(entities[k]) ? 1 : 0;
-            pauseNowAndThen(k);
+            steps.Step();
         }
         records.Reserve(count);
         for (std::size_t k = 0; k < entities.size(); ++k) {
             if (inChain(entities[k]))
                 records.PushBack(k);
-            pauseNowAndThen(k);
+            steps.Step();
         }
     }
     return *context.chainRecords;
@@ -437,14 +435,13 @@ StopOr Convert_Polyline(ConverterContext& context, std::size_t EntityIndex, bool
     // Only VERTEX and SEQEND records matter to the walk; jumping between them keeps
     // a run of polylines without SEQEND from walking the rest of the table each.
     const auto& chain = ChainRecords(context);
-    const std::size_t first = chain.UpperBound(EntityIndex);
-    for (std::size_t k = first; k < chain.Size(); ++k) {
+    // One polyline may hold a million vertices.
+    PausingSteps steps(context.pause, kStepsPerPause);
+    for (std::size_t k = chain.UpperBound(EntityIndex); k < chain.Size(); ++k) {
         const EntityRecord& record = RecordAt(context, chain[k]);
         if (record.Name == EntityName::Seqend)
             return std::nullopt;
-        // One polyline may hold a million vertices.
-        if ((k - first) % kStepsPerPause == kStepsPerPause - 1 && context.pause)
-            context.pause();
+        steps.Step();
         auto stop =
             WalkRange(context.vertexCodes, context, record, [&](const CodeLine& line) -> StopOr {
                 const std::size_t value = line.position + 1;

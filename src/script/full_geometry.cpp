@@ -6,6 +6,7 @@
 #include "geometry/nurbs.h"
 #include "geometry/ocs.h"
 #include "number_rules.h"
+#include "state/pausing_steps.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -216,14 +217,14 @@ public:
               const std::vector<FullGeometry::Insert>& inserts, bool drawPaperSpace,
               FullGeometryReport& report, FullGeometry::Output& output,
               const std::function<void()>& onPause)
-        : lines_(lines)
+        : steps_(onPause, kStepsPerPause)
+        , lines_(lines)
         , drawing_(drawing)
         , settings_(settings)
         , inserts_(inserts)
         , drawPaperSpace_(drawPaperSpace)
         , report_(report)
         , output_(output)
-        , onPause_(onPause)
     {}
 
     StopOr Run(const Affine& root, const std::function<void(double)>& onProgress);
@@ -244,11 +245,8 @@ private:
 
     // One step of work done: now and then the window may repaint. One top-level
     // INSERT or polyline may stand for millions of them.
-    void Step()
-    {
-        if (++steps_ % kStepsPerPause == 0 && onPause_)
-            onPause_();
-    }
+    void Step() { steps_.Step(); }
+    PausingSteps steps_;
     Visibility LayerVisibility(std::string_view layer, Visibility zero);
     void Skip(DxfKind kind, std::string_view reason);
     bool Boxed(DxfKind kind) const;
@@ -276,8 +274,6 @@ private:
     bool drawPaperSpace_;
     FullGeometryReport& report_;
     FullGeometry::Output& output_;
-    const std::function<void()>& onPause_;
-    std::uint64_t steps_ = 0;
     std::vector<Frame> stack_;
     std::vector<Vertex> vertices_;
     std::string layerKey_;
@@ -947,11 +943,7 @@ private:
 StopOr FullGeometry::Prepare()
 {
     report_ = {};
-    std::uint64_t steps = 0;
-    const auto pauseNowAndThen = [&] {
-        if (++steps % kStepsPerPause == 0 && onPause)
-            onPause();
-    };
+    PausingSteps steps(onPause, kStepsPerPause);
     if (settings_.unit) {
         report_.unit = *settings_.unit;
         report_.unitNamed = report_.unitGiven = true;
@@ -971,7 +963,7 @@ StopOr FullGeometry::Prepare()
 
     bases_.assign(drawing_.blocks.size(), Point{});
     for (std::size_t i = 0; i < drawing_.blocks.size(); ++i) {
-        pauseNowAndThen();
+        steps.Step();
         const DxfBlock& block = drawing_.blocks[i];
         if (block.baseX != 0)
             if (auto stop = ReadNumber(lines_, block.baseX, bases_[i].x))
@@ -983,7 +975,7 @@ StopOr FullGeometry::Prepare()
 
     inserts_.clear();
     for (DxfEntity& entity : drawing_.entities) {
-        pauseNowAndThen();
+        steps.Step();
         if (entity.kind != DxfKind::Insert)
             continue;
         Insert insert;
@@ -1043,7 +1035,7 @@ StopOr FullGeometry::Prepare()
     std::size_t modelCount = 0, paperCount = 0;
     for (const auto& [first, last] : drawing_.model)
         for (std::size_t i = first; i < last; ++i) {
-            pauseNowAndThen();
+            steps.Step();
             ++(drawing_.entities[i].paperSpace ? paperCount : modelCount);
         }
     drawPaperSpace_ = modelCount == 0 && paperCount > 0;
@@ -1091,7 +1083,7 @@ StopOr FullGeometry::Prepare()
         stack.push_back({root, drawing_.blocks[root].first, {}, 0});
         state[root] = State::Counting;
         while (!stack.empty()) {
-            pauseNowAndThen();
+            steps.Step();
             const std::size_t top = stack.size() - 1;
             if (stack[top].next == drawing_.blocks[stack[top].block].last) {
                 tally[stack[top].block] = stack[top].sum;
@@ -1129,7 +1121,7 @@ StopOr FullGeometry::Prepare()
     Tally total;
     for (const auto& [first, last] : drawing_.model)
         for (std::size_t i = first; i < last; ++i) {
-            pauseNowAndThen();
+            steps.Step();
             const DxfEntity& entity = entities[i];
             if (entity.paperSpace != drawPaperSpace_)
                 continue;
