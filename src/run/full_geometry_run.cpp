@@ -106,16 +106,15 @@ void AppendRows(const UnknownTally& tally, std::string_view label, RunLog& log)
 void AppendSkipRows(const SkipTally& tally, RunLog& log)
 {
     std::string rows;
-    std::string reason;
     for (const auto& row : tally.Rows()) {
         rows += "Nicht gezeichnet: \t";
         rows += std::to_string(row.count);
         rows += "x\t";
-        reason = KindName(row.kind);
-        reason += " (";
-        reason += ReasonText(row.reason);
-        reason += ")";
-        AppendCp1252AsUtf8(rows, reason);
+        // Our own text, UTF-8 already: only names from the file need converting.
+        rows += KindName(row.kind);
+        rows += " (";
+        rows += ReasonText(row.reason);
+        rows += ")";
         rows += CRLF;
     }
     log.Append(rows);

@@ -443,5 +443,19 @@ TEST(FullGeometry, EllipseOfRatioOneIsWrittenAsACircleOrArc)
     EXPECT_EQ(run.Body(), std::vector<std::string>{"Circle 0.01 (1 2) (1 5)"});
 }
 
+// Our own reason texts are UTF-8 already; only names from the file are CP1252.
+TEST(FullGeometry, ReasonsWithUmlautsAreEncodedOnce)
+{
+    Conversion run;
+    run.options.fullGeometry = true;
+    ASSERT_EQ(run.Run(WithEof(Section(
+                  "ENTITIES", {Entity("ELLIPSE", {{"8", "0"}, {"11", "1"}, {"40", "-1"}})}))),
+              RunOutcome::Completed);
+    const std::string& log = run.Log();
+    EXPECT_NE(log.find("1x\tELLIPSE (Achsenverhältnis nicht "), std::string::npos) << log;
+    // "Ã" starts every character of a second encoding of ä, ö, ü or ß.
+    EXPECT_EQ(log.find("\xC3\x83"), std::string::npos) << log;
+}
+
 } // namespace
 } // namespace vektrano::test
