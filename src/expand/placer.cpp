@@ -244,7 +244,8 @@ ExpandStopOr Placer::DrawEllipse(const DxfEntity& entity, const Affine& transfor
     const EllipseRecord& e = ellipse_;
     if (!Shown(entity.kind, e.common.layer))
         return std::nullopt;
-    if (!(e.ratio > 0 && e.ratio <= 1)) {
+    // Above 1 the minor axis is the longer one: the same form still draws it.
+    if (!(e.ratio > 0)) {
         report_.skipped.Count(entity.kind, SkipReason::RatioNotPositive);
         return std::nullopt;
     }

@@ -51,7 +51,7 @@ std::string_view ReasonText(SkipReason reason)
     case SkipReason::LayerFrozen: return "Layer gefroren";
     case SkipReason::RadiusNotPositive: return "Radius nicht positiv";
     case SkipReason::Mesh: return "Netz";
-    case SkipReason::RatioNotPositive: return "Achsenverhältnis nicht in (0, 1]";
+    case SkipReason::RatioNotPositive: return "Achsenverhältnis nicht positiv";
     }
     return {};
 }
