@@ -8,8 +8,9 @@ set(VEKTRANO_LAYERS
     "geometry:"
     "preview:geometry"
     "dxf:state geometry"
+    "expand:dxf"
     "script:dxf"
-    "run:script"
+    "run:expand script"
     "cli:run preview"
     "window:run preview"
 )

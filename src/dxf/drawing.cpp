@@ -104,7 +104,7 @@ void StructureReader::StartRecord(std::size_t position, std::string_view name)
         if ((kind == DxfKind::Polyline && name == "VERTEX") ||
             (kind == DxfKind::Insert && name == "ATTRIB")) {
             if (kind == DxfKind::Polyline)
-                ++d_.entities.back().count;
+                ++d_.entities.back().vertices;
             else
                 d_.notDrawn.Count(name);
             record_ = Record::Ignored;
@@ -170,6 +170,8 @@ void StructureReader::StartRecord(std::size_t position, std::string_view name)
     entity.begin = position;
     entity.end = position + 2;
     entity.kind = *kind;
+    if (*kind == DxfKind::Insert)
+        entity.insert = d_.insertCount++;
     d_.entities.push_back(entity);
     if (section_ == Section::Entities)
         d_.model.back().second = d_.entities.size();
@@ -234,7 +236,7 @@ void StructureReader::RecordCode(int code, std::size_t value)
         if (code == 67)
             entity.paperSpace = text == "1";
         else if (code == 10 && entity.kind == DxfKind::LwPolyline)
-            ++entity.count;
+            ++entity.vertices;
         return;
     }
     default: return;
@@ -300,6 +302,7 @@ void Drawing::Clear()
     blockIndex.clear();
     layers.clear();
     insunits = acadver = 0;
+    insertCount = 0;
     notDrawn.Clear();
 }
 

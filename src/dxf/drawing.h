@@ -38,9 +38,12 @@ struct DxfEntity
 {
     std::size_t begin = 0; // the entity's "0" code line
     std::size_t end = 0;   // the "0" code line after it
-    // POLYLINE: VERTEX records; LWPOLYLINE: vertex (10) codes; INSERT: its index
-    // in the drawing's inserts once resolved.
-    std::uint32_t count = 0;
+    // Set by the reader, one meaning per kind, so a table beside the drawing can
+    // hold what the expansion reads from each INSERT without writing into it.
+    union {
+        std::uint32_t vertices = 0; // POLYLINE: VERTEX records; LWPOLYLINE: vertex (10) codes
+        std::uint32_t insert;       // INSERT: its place among the drawing's INSERTs
+    };
     DxfKind kind = DxfKind::Line;
     bool paperSpace = false;
 };
@@ -74,6 +77,7 @@ struct Drawing
     std::unordered_map<std::string, DxfLayer> layers;
     std::size_t insunits = 0; // value line of $INSUNITS, 0 when absent
     std::size_t acadver = 0;  // value line of $ACADVER, 0 when absent
+    std::uint32_t insertCount = 0;
     // Names of the entities in ENTITIES and BLOCKS that full geometry never draws,
     // each occurrence in the file once.
     UnknownTally notDrawn;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "expand/limits.h"
 #include "geometry/units.h"
 
 #include <optional>
@@ -15,7 +16,7 @@ struct ConversionOptions
     // Overrides the drawing's own unit in full geometry.
     std::optional<DrawingUnit> drawingUnit;
     // How far a flattened curve may stray from the true one, in millimetres.
-    double tolerance = 0.005;
+    double tolerance = kDefaultTolerance;
 };
 
 } // namespace vektrano

@@ -1,9 +1,10 @@
 #include "full_geometry_run.h"
 
 #include "auto_offset.h"
+#include "expand/expansion.h"
+#include "full_geometry_sinks.h"
 #include "script/converters.h"
 #include "script/cp1252.h"
-#include "script/full_geometry.h"
 #include "script/number_rules.h"
 #include "window_settings.h"
 
@@ -23,17 +24,65 @@ std::string LogNumber(double value)
     return text;
 }
 
-std::string ModeLine(const FullGeometryReport& report)
+std::string ModeLine(const ExpansionPlan& plan)
 {
     std::string line = "Vollständige Geometrie, ";
-    if (!report.unitNamed)
+    if (!plan.unitNamed)
         return line + "die Zeichnung nennt keine Einheit: Millimeter angenommen" +
                std::string(CRLF);
-    line += report.unitGiven ? "Einheit vorgegeben: " : "Einheit der Zeichnung: ";
-    line += report.unit.name;
-    if (report.unit.millimetres != 1)
-        line += " (× " + LogNumber(report.unit.millimetres) + " mm)";
+    line += plan.unitGiven ? "Einheit vorgegeben: " : "Einheit der Zeichnung: ";
+    line += plan.unit.name;
+    if (plan.unit.millimetres != 1)
+        line += " (× " + LogNumber(plan.unit.millimetres) + " mm)";
     return line + std::string(CRLF);
+}
+
+constexpr std::string_view kKindNames[kDxfKinds] = {
+    "LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE", "INSERT",
+};
+
+std::string_view KindName(DxfKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
+
+std::string_view ReasonText(SkipReason reason)
+{
+    switch (reason) {
+    case SkipReason::PaperSpace: return "Papierbereich";
+    case SkipReason::LayerOffOrFrozen: return "Layer aus oder gefroren";
+    case SkipReason::LayerFrozen: return "Layer gefroren";
+    case SkipReason::RadiusNotPositive: return "Radius nicht positiv";
+    case SkipReason::Mesh: return "Netz";
+    case SkipReason::RatioNotPositive: return "Achsenverhältnis nicht positiv";
+    }
+    return {};
+}
+
+std::string_view FaultText(NurbsFault fault)
+{
+    switch (fault) {
+    case NurbsFault::DegreeOutOfRange: return "Grad nicht zwischen 1 und 10";
+    case NurbsFault::TooFewControlPoints: return "zu wenige Kontrollpunkte";
+    case NurbsFault::KnotCountWrong: return "falsche Anzahl Knoten";
+    case NurbsFault::KnotsDecreasing: return "fallende Knoten";
+    case NurbsFault::WeightNotPositive: return "Gewicht nicht positiv";
+    case NurbsFault::WeightCountWrong: return "falsche Anzahl Gewichte";
+    case NurbsFault::NotFinite: return "Zahl außerhalb des Bereichs";
+    case NurbsFault::EmptyDomain: return "leerer Parameterbereich";
+    case NurbsFault::None: break;
+    }
+    return {};
+}
+
+Stop StopOf(const ExpandStop& stop, const LineTable& lines)
+{
+    if (stop.fault == ExpandFault::BadNumber)
+        return InvalidNumberStop(lines, stop.line);
+    const bool scriptLines = stop.fault == ExpandFault::TooManyLines;
+    const std::uint64_t limit = scriptLines ? kMaxScriptLines : kMaxInsertions;
+    return ErrorStop("Mehr als " + std::to_string(limit) +
+                     (scriptLines ? " Skriptzeilen" : " Blockeinfügungen") + " ab Zeile " +
+                     std::to_string(stop.line) + " der DXF Datei (" +
+                     std::string(KindName(stop.kind)) +
+                     "): " + (stop.whileDrawing ? "Abbruch." : "nichts geschrieben."));
 }
 
 void AppendRows(const UnknownTally& tally, std::string_view label, RunLog& log)
@@ -54,7 +103,24 @@ void AppendRows(const UnknownTally& tally, std::string_view label, RunLog& log)
     log.Append(rows);
 }
 
-std::string Statistics(const FullGeometryReport& report)
+void AppendSkipRows(const SkipTally& tally, RunLog& log)
+{
+    std::string rows;
+    for (const auto& row : tally.Rows()) {
+        rows += "Nicht gezeichnet: \t";
+        rows += std::to_string(row.count);
+        rows += "x\t";
+        // Our own text, UTF-8 already: only names from the file need converting.
+        rows += KindName(row.kind);
+        rows += " (";
+        rows += ReasonText(row.reason);
+        rows += ")";
+        rows += CRLF;
+    }
+    log.Append(rows);
+}
+
+std::string Statistics(const ExpansionReport& report)
 {
     static constexpr std::pair<const char*, const char*> kLabels[kDxfKinds] = {
         {"Anzahl Linien: ", "\t\t"},   {"Anzahl Kreise: ", "\t\t"},
@@ -80,42 +146,77 @@ Stop WriteFailure(const std::string& scrPath, int error)
                      SystemReason(error) + ")");
 }
 
-} // namespace
-
-StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const ConversionOptions& options,
-                       ScriptFile& script, RunLog& log, const std::string& scrPath)
+ExpandSettings ReadSettings(WindowOperations& window, const ConversionOptions& options)
 {
-    const auto repaint = [&window] { window.Repaint(); };
-    Drawing drawing;
-    if (const auto badCode = ReadDrawing(state.Lines, drawing, repaint))
-        return InvalidNumberStop(state.Lines, *badCode);
-
-    // The classic conversion's own reading of the fields: a width with a line break
-    // is refused, not written into the script.
-    WindowSettings fields(window);
-    FullGeometrySettings settings;
-    std::string_view width;
-    if (auto stop = fields.Width(width))
-        return stop;
-    settings.widthBytes = width;
+    ExpandSettings settings;
     settings.line = window.ReadCheckBox(CheckBox::Chk_Line) != 0;
     settings.arc = window.ReadCheckBox(CheckBox::Chk_Arc) != 0;
     settings.circle = window.ReadCheckBox(CheckBox::Chk_Circle) != 0;
     settings.polyline = window.ReadCheckBox(CheckBox::Chk_Polyline) != 0;
     settings.unit = options.drawingUnit;
     settings.tolerance = options.tolerance;
+    return settings;
+}
 
-    FullGeometry geometry(state.Lines, drawing, settings);
-    geometry.onPause = repaint;
-    if (auto stop = geometry.Prepare())
-        return stop;
-    const FullGeometryReport& report = geometry.Report();
-    std::string intro = ModeLine(report);
-    if (report.paperSpace)
+void AppendIntro(const ExpansionPlan& plan, RunLog& log)
+{
+    std::string intro = ModeLine(plan);
+    if (plan.paperSpace)
         intro += "Der Modellbereich ist leer: der Papierbereich wird gezeichnet.\r\n";
     intro += "\r\nFehlermeldungen / nicht gezeichnete Objekte der DXF Datei: \r\n";
     intro += std::string(76, '-') + std::string(CRLF);
     log.Append(intro);
+}
+
+void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const ExpansionReport& report,
+                  RunLog& log)
+{
+    AppendRows(drawing.notDrawn, "Nicht gezeichnet", log);
+    AppendSkipRows(report.skipped, log);
+    AppendRows(plan.missingBlocks, "Block fehlt", log);
+    std::string tail;
+    for (const BadSpline& spline : report.badSplines) {
+        tail += "SPLINE in Zeile " + std::to_string(spline.line) + " nicht gezeichnet: ";
+        tail += FaultText(spline.fault);
+        tail += CRLF;
+    }
+    if (report.loosened)
+        tail += "Toleranz gelockert: eine Kurve bräuchte mehr als " +
+                std::to_string(kMaxCurveSegments) + " Segmente.\r\n";
+    for (std::string_view name : plan.cyclicBlocks) {
+        tail += "Block fügt sich selbst ein, nicht weiter verfolgt: ";
+        AppendCp1252AsUtf8(tail, name);
+        tail += CRLF;
+    }
+    tail += std::string(66, '=') + "\r\n\r\n";
+    tail += Statistics(report);
+    log.Append(tail);
+}
+
+} // namespace
+
+StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const ConversionOptions& options,
+                       ScriptFile& script, RunLog& log, const std::string& scrPath)
+{
+    const auto repaint = [&window] { window.Repaint(); };
+    const LineTable& lines = state.Lines;
+    Drawing drawing;
+    if (const auto badCode = ReadDrawing(lines, drawing, repaint))
+        return InvalidNumberStop(lines, *badCode);
+
+    // The classic conversion's own reading of the fields: a width with a line break
+    // is refused, not written into the script.
+    WindowSettings fields(window);
+    std::string_view width;
+    if (auto stop = fields.Width(width))
+        return stop;
+    const std::string widthBytes(width);
+    const ExpandSettings settings = ReadSettings(window, options);
+
+    ExpansionPlan plan;
+    if (auto stop = PlanExpansion(lines, drawing, settings, plan, repaint))
+        return StopOf(*stop, lines);
+    AppendIntro(plan, log);
 
     const std::string layerText = window.ReadField(Field::Txt_Layer);
     const double layer = ReadLayerNumber(layerText);
@@ -125,11 +226,15 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
 
     ProgressSteps progress(window);
     window.SetProgress(0);
-    geometry.onProgress = [&progress](double value) { progress.Set(value); };
+    ExpansionHooks hooks;
+    hooks.onPause = repaint;
+    hooks.onProgress = [&progress](double value) { progress.Set(value); };
+    ExpansionReport report;
     if (window.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1) {
         Box extent;
-        if (auto stop = geometry.Measure(extent))
-            return stop;
+        ExtentSink measure(extent);
+        if (auto stop = Expand(lines, drawing, settings, plan, {}, measure, report, hooks))
+            return StopOf(*stop, lines);
         // Nothing drawn: nothing to move.
         const Point minimum = extent.Empty() ? Point{} : extent.min;
         window.WriteField(Field::Txt_Offset_X,
@@ -142,27 +247,13 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
         return stop;
     if (auto stop = fields.Offset(Axis::Y, offset.y))
         return stop;
-    if (auto stop = geometry.Write(script, offset))
-        return stop;
+    ScriptWriter writer(script, widthBytes);
+    ScriptSink sink(writer);
+    if (auto stop = Expand(lines, drawing, settings, plan, offset, sink, report, hooks))
+        return StopOf(*stop, lines);
     if (script.Failed() || !script.Close(repaint))
         return WriteFailure(scrPath, script.Error());
-
-    AppendRows(drawing.notDrawn, "Nicht gezeichnet", log);
-    AppendRows(report.skipped, "Nicht gezeichnet", log);
-    AppendRows(report.missingBlocks, "Block fehlt", log);
-    std::string tail;
-    for (const std::string& line : report.badSplines)
-        tail += line + std::string(CRLF);
-    if (report.loosened)
-        tail += "Toleranz gelockert: eine Kurve bräuchte mehr als 100000 Segmente.\r\n";
-    for (std::string_view name : report.cyclicBlocks) {
-        tail += "Block fügt sich selbst ein, nicht weiter verfolgt: ";
-        AppendCp1252AsUtf8(tail, name);
-        tail += CRLF;
-    }
-    tail += std::string(66, '=') + "\r\n\r\n";
-    tail += Statistics(report);
-    log.Append(tail);
+    AppendReport(drawing, plan, report, log);
     return std::nullopt;
 }
 

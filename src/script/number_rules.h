@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dxf/dxf_number.h"
 #include "state/work_slot.h"
 
 #include <optional>
@@ -7,13 +8,6 @@
 #include <string_view>
 
 namespace vektrano {
-
-// A DXF value line read as a number: blanks (spaces) around it allowed, optional
-// sign, digits with at most one "." or ",", optional exponent "E"/"e" with optional
-// sign and at least one digit. Anything else is not a number (nullopt). A number
-// beyond the range of a double gives an infinity, one too small for it gives zero;
-// callers that need a finite value check for it.
-std::optional<double> ReadDxfNumber(std::string_view text);
 
 // A window field read as a number, the way a user expects a forgiving field to
 // read: "," counts as ".", blanks, tabs and line feeds are ignored wherever they

@@ -443,5 +443,55 @@ TEST(FullGeometry, EllipseOfRatioOneIsWrittenAsACircleOrArc)
     EXPECT_EQ(run.Body(), std::vector<std::string>{"Circle 0.01 (1 2) (1 5)"});
 }
 
+// Exporters write ratios of 2.0 and 3.5: the same form draws them, the minor axis
+// then being the longer one. Only a ratio of 0 or below names no ellipse.
+TEST(FullGeometry, EllipseOfRatioAboveOneIsDrawnAndOneOfRatioZeroIsNot)
+{
+    const auto ellipse = [](std::string ratio) {
+        return Entity("ELLIPSE", {{"8", "0"},
+                                  {"10", "0"},
+                                  {"20", "0"},
+                                  {"11", "1"},
+                                  {"21", "0"},
+                                  {"40", ratio},
+                                  {"41", "0"},
+                                  {"42", "6.283185307179586"}});
+    };
+    Conversion run;
+    run.options.fullGeometry = true;
+    ASSERT_EQ(run.Run(WithEof(Section("ENTITIES", {ellipse("2"), ellipse("0")}))),
+              RunOutcome::Completed);
+    const std::vector<std::string> body = run.Body();
+    ASSERT_GT(body.size(), 8u);
+    double highest = 0;
+    for (const std::string& line : body) {
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "Wire 0.01 (%lf %lf) (%lf %lf)", &x0, &y0, &x1, &y1), 4)
+            << line;
+        for (const auto& [x, y] : {std::pair{x0, y0}, std::pair{x1, y1}}) {
+            EXPECT_NEAR(x * x + y * y / 4, 1, 1e-9) << line;
+            highest = std::max(highest, y);
+        }
+    }
+    EXPECT_NEAR(highest, 2, 0.005);
+    EXPECT_NE(run.Log().find("Nicht gezeichnet: \t1x\tELLIPSE (Achsenverhältnis nicht positiv)"),
+              std::string::npos)
+        << run.Log();
+}
+
+// Our own reason texts are UTF-8 already; only names from the file are CP1252.
+TEST(FullGeometry, ReasonsWithUmlautsAreEncodedOnce)
+{
+    Conversion run;
+    run.options.fullGeometry = true;
+    ASSERT_EQ(run.Run(WithEof(Section(
+                  "ENTITIES", {Entity("ELLIPSE", {{"8", "0"}, {"11", "1"}, {"40", "-1"}})}))),
+              RunOutcome::Completed);
+    const std::string& log = run.Log();
+    EXPECT_NE(log.find("1x\tELLIPSE (Achsenverhältnis nicht "), std::string::npos) << log;
+    // "Ã" starts every character of a second encoding of ä, ö, ü or ß.
+    EXPECT_EQ(log.find("\xC3\x83"), std::string::npos) << log;
+}
+
 } // namespace
 } // namespace vektrano::test

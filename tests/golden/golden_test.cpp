@@ -56,5 +56,27 @@ TEST(SampleDrawing, ConvertsToTheExpectedScriptAndLog)
     std::filesystem::remove(out);
 }
 
+// Full geometry over a hand-written drawing holding each kind it draws, in inches:
+// LINE, ARC, CIRCLE, a closed LWPOLYLINE with bulges, a POLYLINE with a bulge, an
+// elliptical arc, a cubic SPLINE, and a block with a line and an arc inserted
+// rotated, mirrored and as a MINSERT. The expected script was checked against
+// ezdxf's reading of the drawing (tests/oracle/full_geometry_oracle.py).
+TEST(SampleDrawing, FullGeometryWritesTheExpectedScript)
+{
+    const std::filesystem::path golden = VEKTRANO_GOLDEN_DIR;
+    const auto out = std::filesystem::temp_directory_path() / "vektrano-golden-full.scr";
+    Variablen state;
+    MemoryWindow window;
+    window.SetField(Field::Txt_DXF, (golden / "full-geometry.dxf").string());
+    window.SetField(Field::Txt_SCR, out.string());
+    ConversionOptions options;
+    options.fullGeometry = true;
+
+    EXPECT_EQ(RunConversion(window, state, options), RunOutcome::Completed) << window.Log();
+    EXPECT_EQ(ReadBytes(out), ReadBytes(golden / "full-geometry.scr"));
+    EXPECT_TRUE(window.Messages().empty());
+    std::filesystem::remove(out);
+}
+
 } // namespace
 } // namespace vektrano

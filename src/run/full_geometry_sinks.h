@@ -1,0 +1,46 @@
+#pragma once
+
+#include "expand/primitive_sink.h"
+#include "geometry/arc.h"
+#include "script/script_writer.h"
+
+namespace vektrano {
+
+// Writes each primitive as the script command it has always been: a chain as its
+// segments (a segment between equal points is left out), arcs of ARC, CIRCLE and
+// ELLIPSE in the lower-case spelling.
+class ScriptSink final : public PrimitiveSink
+{
+public:
+    explicit ScriptSink(ScriptWriter& writer)
+        : writer_(writer)
+    {}
+
+    void Segment(const PrimitiveSource&, Point from, Point to) override;
+    void Arc(const PrimitiveSource& source, Point from, Point to, double sweepDegrees) override;
+    void Circle(const PrimitiveSource&, Point centre, double radius) override;
+    void Chain(const PrimitiveSource&, std::span<const Point> points) override;
+    bool Failed() const override { return writer_.Failed(); }
+
+private:
+    ScriptWriter& writer_;
+};
+
+// Grows a box by everything the primitives draw.
+class ExtentSink final : public PrimitiveSink
+{
+public:
+    explicit ExtentSink(Box& box)
+        : box_(box)
+    {}
+
+    void Segment(const PrimitiveSource&, Point from, Point to) override;
+    void Arc(const PrimitiveSource&, Point from, Point to, double sweepDegrees) override;
+    void Circle(const PrimitiveSource&, Point centre, double radius) override;
+    void Chain(const PrimitiveSource&, std::span<const Point> points) override;
+
+private:
+    Box& box_;
+};
+
+} // namespace vektrano
