@@ -8,6 +8,7 @@ set(VEKTRANO_LAYERS
     "geometry:"
     "preview:geometry"
     "dxf:state geometry"
+    "board:dxf"
     "script:dxf"
     "run:script"
     "cli:run preview"
