@@ -273,10 +273,12 @@ std::string PatternText(std::string_view pattern)
     return text + '"';
 }
 
-std::string NumberText(double value)
+// Plain digits, never an exponent: the parser takes lengths only as typed.
+std::string MillimetreText(double value)
 {
-    std::array<char, 32> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    std::array<char, 400> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed);
     return error == std::errc() ? std::string(buffer.data(), end) : std::string("0");
 }
 
@@ -393,7 +395,7 @@ std::string LayerRuleText(const LayerRule& rule)
 {
     std::string kind(LayerKindWord(rule.kind));
     if (rule.drills)
-        kind += ':' + NumberText(rule.drills->min) + '-' + NumberText(rule.drills->max);
+        kind += ':' + MillimetreText(rule.drills->min) + '-' + MillimetreText(rule.drills->max);
     const bool writeKind = rule.eagleLayer || rule.kind != LayerKind::Lines || !rule.width.empty();
     const std::string layer =
         rule.eagleLayer ? std::to_string(*rule.eagleLayer) : std::string(kOffWord);

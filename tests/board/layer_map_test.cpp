@@ -136,6 +136,7 @@ TEST(LayerMap, WrittenMapReadsBackEqual)
     const char* text = "OUTLINE 20 kontur 0\n"
                        "\"Board Cutouts\" 20 kontur\n"
                        "\"#tag\" 20 bohrung:0.5-8\n"
+                       "TINY 20 bohrung:0.00001-123456789012345678901234\n"
                        "\"say \"\"hi\"\"\" 21 linien 0,15\n"
                        "\"\"\"lead\" 21\n"
                        "TITLE* aus\n"
