@@ -51,6 +51,28 @@ void FlattenChain(const ContourPieces& pieces, const Welding& welding, const Wel
     });
 }
 
+// 1 µm, unless the arcs would then need many more lines than the pieces
+// number: a layer of a million wide arcs must not become a billion lines.
+double CheckDeviation(const ContourPieces& pieces)
+{
+    const double allowed = 16 * static_cast<double>(pieces.pieces.size()) + 1e6;
+    double deviation = kFineDeviation;
+    for (int coarser = 0; coarser < 16; ++coarser, deviation *= 4) {
+        double lines = static_cast<double>(pieces.inner.size());
+        for (const ContourPiece& piece : pieces.pieces) {
+            lines += piece.sweep == 0 ? 1
+                                      : static_cast<double>(ArcLines(
+                                            ArcThrough(piece.from, piece.to, piece.sweep).radius,
+                                            piece.sweep, deviation));
+            if (lines > allowed)
+                break;
+        }
+        if (lines <= allowed)
+            break;
+    }
+    return deviation;
+}
+
 // A closed outline's edges by horizontal band, for many point-in-polygon tests.
 // The bands are as many as the edges, fewer when long edges would fill too many.
 class BandedPolygon
@@ -221,7 +243,8 @@ ContourSummary SummariseContours(const ContourPieces& pieces, const Welding& wel
         return summary;
     const ClosedContour& board = summary.closed[*summary.board];
     std::vector<Point> outline;
-    AppendChainOutline(pieces, welding, welding.chains[board.chain], kFineDeviation, outline);
+    AppendChainOutline(pieces, welding, welding.chains[board.chain], CheckDeviation(pieces),
+                       outline);
     const BandedPolygon polygon(outline);
     for (std::size_t k = 0; k < summary.closed.size(); ++k) {
         if (k == *summary.board)
@@ -239,9 +262,10 @@ CrossingReport FindCrossings(const ContourPieces& pieces, const Welding& welding
     CrossingReport report;
     std::vector<Line> lines;
     std::vector<std::uint32_t> lastIndex(welding.chains.size());
+    const double deviation = CheckDeviation(pieces);
     for (std::uint32_t c = 0; c < welding.chains.size(); ++c) {
         std::uint32_t index = 0;
-        FlattenChain(pieces, welding, welding.chains[c], kFineDeviation,
+        FlattenChain(pieces, welding, welding.chains[c], deviation,
                      [&](Point a, Point b, std::uint32_t piece) {
                          // NaN or infinite ends cannot cross anything measurably.
                          const bool finite = std::isfinite(a.x) && std::isfinite(a.y) &&

@@ -38,8 +38,9 @@ struct ContourSummary
 };
 
 // The closed chains, the board among them, and the contours inside it (a point of
-// each tested against the board with arcs flattened to 1 µm). Near linear in
-// the number of pieces.
+// each tested against the board with arcs flattened to 1 µm, coarser only when
+// that would need far more lines than there are pieces). Near linear in the
+// number of pieces.
 ContourSummary SummariseContours(const ContourPieces& pieces, const Welding& welding);
 
 struct CrossingReport
@@ -53,7 +54,7 @@ struct CrossingReport
 };
 
 // Where chains cross or overlap each other or themselves; steps that follow each
-// other in a chain may share their joint. Arcs are flattened to 1 µm. A grid keeps
+// other in a chain may share their joint. Arcs are flattened as above. A grid keeps
 // it near linear; a work limit keeps hostile input from making it quadratic.
 CrossingReport FindCrossings(const ContourPieces& pieces, const Welding& welding,
                              std::size_t maxReports = 10);
