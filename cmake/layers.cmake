@@ -10,7 +10,8 @@ set(VEKTRANO_LAYERS
     "dxf:state geometry"
     "expand:dxf"
     "script:dxf"
-    "run:expand script"
+    "board:expand script"
+    "run:board"
     "cli:run preview"
     "window:run preview"
 )
