@@ -95,8 +95,11 @@ void StructureReader::CloseBlock()
 
 void StructureReader::StartRecord(std::size_t position, std::string_view name)
 {
-    if (record_ == Record::Layer && !layerName_.empty())
-        d_.layers[LayerKey(layerName_)] = layer_;
+    if (record_ == Record::Layer && !layerName_.empty()) {
+        const auto [at, added] = d_.layers.insert_or_assign(LayerKey(layerName_), layer_);
+        if (added)
+            d_.layerNames.push_back(layerName_);
+    }
     // A POLYLINE takes its VERTEX records, an INSERT its ATTRIB records, each up
     // to and with the SEQEND.
     if (inEntity_ && absorbing_ && !seqendSeen_) {
@@ -301,6 +304,7 @@ void Drawing::Clear()
     blocks.clear();
     blockIndex.clear();
     layers.clear();
+    layerNames.clear();
     insunits = acadver = 0;
     insertCount = 0;
     notDrawn.Clear();

@@ -75,6 +75,8 @@ struct Drawing
     std::unordered_map<std::string_view, std::size_t> blockIndex;
     // By name in upper case: layer names match without regard to case.
     std::unordered_map<std::string, DxfLayer> layers;
+    // The LAYER table's names as the file spells them, in its order, each once.
+    std::vector<std::string> layerNames;
     std::size_t insunits = 0; // value line of $INSUNITS, 0 when absent
     std::size_t acadver = 0;  // value line of $ACADVER, 0 when absent
     std::uint32_t insertCount = 0;

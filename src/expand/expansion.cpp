@@ -95,7 +95,7 @@ void Walk::StartInsert(Frame& frame, const DxfEntity& entity)
     ++report_.kinds[static_cast<std::size_t>(DxfKind::Insert)].met;
     const PlacedInsert& insert = plan_.InsertOf(entity);
     const Visibility visibility = placer_.VisibilityOf(insert.layer, frame.inherited.zero);
-    if (visibility == Visibility::Frozen) {
+    if (visibility == Visibility::Frozen && !placer_.DrawsHiddenLayers()) {
         report_.skipped.Count(DxfKind::Insert, SkipReason::LayerFrozen);
         return;
     }

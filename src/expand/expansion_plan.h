@@ -25,6 +25,9 @@ struct ExpandSettings
     bool polyline = true;            // POLYLINE, LWPOLYLINE, SPLINE
     std::optional<DrawingUnit> unit; // overrides the drawing's $INSUNITS
     double tolerance = kDefaultTolerance;
+    // Draws layers that are off or frozen as if shown: a listing of what each layer
+    // holds wants them too.
+    bool drawHiddenLayers = false;
 };
 
 // Why the expansion ends without drawing (the caller words it).

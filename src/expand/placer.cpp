@@ -36,7 +36,9 @@ Visibility Placer::VisibilityOf(std::string_view layer, Visibility zero)
 bool Placer::Shown(DxfKind kind, std::string_view layer)
 {
     source_.layer = layer == "0" ? inherited_.layer : layer;
-    if (VisibilityOf(layer, inherited_.zero) == Visibility::Shown)
+    const bool shown = VisibilityOf(layer, inherited_.zero) == Visibility::Shown;
+    sink_.Entity(source_, shown);
+    if (shown || settings_.drawHiddenLayers)
         return true;
     report_.skipped.Count(kind, SkipReason::LayerOffOrFrozen);
     return false;

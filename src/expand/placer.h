@@ -40,6 +40,7 @@ public:
     [[nodiscard]] ExpandStopOr Draw(const DxfEntity& entity, const Affine& transform,
                                     const Inherited& inherited);
     Visibility VisibilityOf(std::string_view layer, Visibility zero);
+    bool DrawsHiddenLayers() const { return settings_.drawHiddenLayers; }
 
     // Script lines handed to the sink so far in this walk.
     std::uint64_t linesWritten = 0;

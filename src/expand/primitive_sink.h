@@ -27,6 +27,9 @@ class PrimitiveSink
 {
 public:
     virtual ~PrimitiveSink() = default;
+    // Each entity of a drawn kind once its layer is known, before its primitives;
+    // shown is false when that layer is off or frozen, so it draws nothing.
+    virtual void Entity(const PrimitiveSource&, bool /*shown*/) {}
     virtual void Segment(const PrimitiveSource& source, Point from, Point to) = 0;
     // A circular arc of the given signed sweep in degrees, counter-clockwise positive.
     virtual void Arc(const PrimitiveSource& source, Point from, Point to, double sweepDegrees) = 0;
