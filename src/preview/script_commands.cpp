@@ -103,10 +103,13 @@ bool CommandReader::ReadChange(Tokens& tokens)
 {
     if (!SameWord(tokens.Word(), "width"))
         return true;
-    const auto width = ReadNumber(tokens.Word());
-    if (!width || *width < 0)
+    // A width the unit carries beyond a double is refused like a negative one,
+    // so no wire after it gets an infinite width.
+    const auto value = ReadNumber(tokens.Word());
+    double width = 0;
+    if (!value || !ReadWidth(*value, width))
         return false;
-    wireWidth_ = *width * unit_;
+    wireWidth_ = width;
     return true;
 }
 
