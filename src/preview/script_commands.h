@@ -19,7 +19,7 @@ class CommandReader
 public:
     // Reads one command, the text of script line `line` up to a ";", and adds
     // what it draws to shapes. False when the command cannot be shown; it then
-    // adds nothing (though a Grid or Change may have taken effect up to the fault).
+    // adds nothing, though a Grid keeps a unit it read before the fault.
     bool Read(std::string_view command, std::size_t line, std::vector<Shape>& shapes);
 
 private:
