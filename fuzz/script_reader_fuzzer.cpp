@@ -27,7 +27,7 @@ void Expect(bool condition, const char* what)
 
 bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
-bool Inside(const Extent& extent, Point p)
+bool Inside(const Box& extent, Point p)
 {
     // The extent is made of the same sums, so a point lies within it exactly.
     return p.x >= extent.min.x && p.x <= extent.max.x && p.y >= extent.min.y && p.y <= extent.max.y;
@@ -35,7 +35,7 @@ bool Inside(const Extent& extent, Point p)
 
 void CheckPicture(const ScriptPicture& picture)
 {
-    Expect(picture.extent.empty == picture.shapes.empty(), "extent empty without shapes only");
+    Expect(picture.extent.Empty() == picture.shapes.empty(), "extent empty without shapes only");
     std::size_t lastLine = 0;
     for (const Shape& shape : picture.shapes) {
         Expect(Finite(shape.start) && Finite(shape.end) && Finite(shape.centre),

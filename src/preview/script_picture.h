@@ -1,5 +1,6 @@
 #pragma once
 
+#include "geometry/arc.h"
 #include "geometry/point.h"
 
 #include <array>
@@ -39,21 +40,10 @@ struct NotShownLine
     std::string text; // printable ASCII only, cut short
 };
 
-// The smallest box around every shape's centre line; empty when nothing is drawn.
-struct Extent
-{
-    Point min;
-    Point max;
-    bool empty = true;
-
-    void Add(Point p);
-    void Unite(const Extent& other);
-};
-
 // What the shapes of one kind cover, so a painter of one kind knows its box.
 struct KindSummary
 {
-    Extent extent;
+    Box extent; // around the centre lines; empty when no shape of the kind is drawn
     double widest = 0;
     std::size_t count = 0;
 };
@@ -65,7 +55,7 @@ struct ScriptPicture
     std::vector<NotShownLine> notShown;
     std::size_t notShownCount = 0;
     std::size_t lineCount = 0;
-    Extent extent;
+    Box extent; // around every shape's centre line; empty when nothing is drawn
     std::array<KindSummary, kShapeKinds> kinds;
     bool hasRadiusArcs = false;
 };

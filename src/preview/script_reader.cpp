@@ -1,152 +1,16 @@
 #include "script_reader.h"
 
+#include "geometry/arc.h"
+#include "script_tokens.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
 namespace vektrano {
-
-namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDegree = kPi / 180;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameWord(std::string_view word, std::string_view lowerCase)
-{
-    return word.size() == lowerCase.size() &&
-           std::equal(word.begin(), word.end(), lowerCase.begin(),
-                      [](char a, char b) { return Lower(a) == b; });
-}
-
-// A number as a script writes it: an optional sign, digits with an optional
-// point, an optional exponent. Infinities, NaN and numbers beyond a double are
-// refused, so every shape drawn has finite coordinates.
-std::optional<double> ReadNumber(std::string_view text)
-{
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && text.front() == '-')
-            return std::nullopt;
-    }
-    if (text.empty())
-        return std::nullopt;
-    double value = 0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-// Walks one command's text token by token.
-class Tokens
-{
-public:
-    explicit Tokens(std::string_view text)
-        : text_(text)
-    {}
-
-    bool AtEnd()
-    {
-        SkipBlanks();
-        return text_.empty();
-    }
-    char Peek()
-    {
-        SkipBlanks();
-        return text_.empty() ? '\0' : text_.front();
-    }
-    void Skip(std::size_t count) { text_.remove_prefix(std::min(count, text_.size())); }
-
-    // A word or number: up to a blank, a parenthesis or the end.
-    std::string_view Word()
-    {
-        SkipBlanks();
-        std::size_t n = 0;
-        while (n < text_.size() && !IsBlank(text_[n]) && text_[n] != '(' && text_[n] != ')')
-            ++n;
-        const std::string_view word = text_.substr(0, n);
-        text_.remove_prefix(n);
-        return word;
-    }
-
-    // "(x y)" with blanks anywhere between; nothing when it is not exactly that.
-    std::optional<Point> PointInParentheses()
-    {
-        if (Peek() != '(')
-            return std::nullopt;
-        Skip(1);
-        const auto x = ReadNumber(Word());
-        const auto y = ReadNumber(Word());
-        if (!x || !y || Peek() != ')')
-            return std::nullopt;
-        Skip(1);
-        return Point{*x, *y};
-    }
-
-    // A quoted name, passed over whole.
-    bool SkipQuoted()
-    {
-        const std::size_t close = text_.find('\'', 1);
-        if (close == std::string_view::npos)
-            return false;
-        text_.remove_prefix(close + 1);
-        return true;
-    }
-
-private:
-    void SkipBlanks()
-    {
-        std::size_t n = 0;
-        while (n < text_.size() && IsBlank(text_[n]))
-            ++n;
-        text_.remove_prefix(n);
-    }
-
-    std::string_view text_;
-};
-
-bool InSweep(double startAngle, double sweep, double angle)
-{
-    double turned = sweep >= 0 ? angle - startAngle : startAngle - angle;
-    turned = std::fmod(turned, 360.0);
-    if (turned < 0)
-        turned += 360;
-    return turned <= std::fabs(sweep);
-}
-
-} // namespace
-
-Extent ShapeExtent(const Shape& shape)
-{
-    Extent extent;
-    const double r = shape.radius;
-    const Point c = shape.centre;
-    if (shape.kind == ShapeKind::Circle) {
-        extent.Add({c.x - r, c.y - r});
-        extent.Add({c.x + r, c.y + r});
-        return extent;
-    }
-    extent.Add(shape.start);
-    extent.Add(shape.end);
-    if (shape.kind == ShapeKind::Wire)
-        return extent;
-    const double startAngle = AngleOf(c, shape.start);
-    constexpr Point kAxes[] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
-    for (int i = 0; i < 4; ++i)
-        if (InSweep(startAngle, shape.sweep, 90.0 * i))
-            extent.Add(c + r * kAxes[i]);
-    return extent;
-}
 
 namespace {
 
@@ -168,68 +32,54 @@ std::string ShortText(std::string_view line)
     return text;
 }
 
+bool IsBlankOrComment(std::string_view line)
+{
+    std::size_t first = 0;
+    while (first < line.size() && IsBlank(line[first]))
+        ++first;
+    return first == line.size() || line[first] == '#';
+}
+
+// Where the command from begin on ends: at the next ";", or the line's end. A
+// quoted name may hold a ";"; anyQuote says whether the line holds a quote at all.
+std::size_t CommandEnd(std::string_view line, std::size_t begin, bool anyQuote)
+{
+    if (!anyQuote) {
+        const void* semicolon = std::memchr(line.data() + begin, ';', line.size() - begin);
+        return semicolon
+                   ? static_cast<std::size_t>(static_cast<const char*>(semicolon) - line.data())
+                   : line.size();
+    }
+    std::size_t end = begin;
+    bool quoted = false;
+    while (end < line.size() && (quoted || line[end] != ';')) {
+        quoted ^= line[end] == '\'';
+        ++end;
+    }
+    return end;
+}
+
+// The box around one shape's centre line: an arc's includes the points where it
+// crosses an axis through its centre.
+Box ShapeBox(const Shape& shape)
+{
+    Box box;
+    const CircleShape circle{shape.centre, shape.radius};
+    switch (shape.kind) {
+    case ShapeKind::Wire:
+        box.Add(shape.start);
+        box.Add(shape.end);
+        break;
+    case ShapeKind::Arc:
+    case ShapeKind::RadiusArc:
+        AddArcExtent(box, circle, shape.start, shape.end, shape.sweep);
+        break;
+    case ShapeKind::Circle: AddCircleExtent(box, circle); break;
+    }
+    return box;
+}
+
 } // namespace
-
-void Extent::Unite(const Extent& other)
-{
-    if (!other.empty) {
-        Add(other.min);
-        Add(other.max);
-    }
-}
-
-void Extent::Add(Point p)
-{
-    if (empty) {
-        min = max = p;
-        empty = false;
-        return;
-    }
-    min = {std::min(min.x, p.x), std::min(min.y, p.y)};
-    max = {std::max(max.x, p.x), std::max(max.y, p.y)};
-}
-
-double AngleOf(Point centre, Point p)
-{
-    return std::atan2(p.y - centre.y, p.x - centre.x) / kDegree;
-}
-
-std::optional<ArcCircle> ArcThroughSweep(Point start, Point end, double sweep)
-{
-    const Point chord = end - start;
-    const double length = std::hypot(chord.x, chord.y);
-    if (!(std::fabs(sweep) < 360) || sweep == 0 || length == 0)
-        return std::nullopt;
-    const double half = std::fabs(sweep) * kDegree / 2;
-    const double radius = length / 2 / std::sin(half);
-    // The centre lies left of the chord for a counter-clockwise arc up to 180
-    // degrees and crosses to the right beyond it, which the cosine's sign does.
-    const double offset = radius * std::cos(half) * (sweep > 0 ? 1 : -1);
-    const Point left{-chord.y / length, chord.x / length};
-    const Point centre = 0.5 * (start + end) + offset * left;
-    if (!std::isfinite(centre.x) || !std::isfinite(centre.y) || !std::isfinite(radius))
-        return std::nullopt;
-    return ArcCircle{centre, radius};
-}
-
-std::optional<RadiusArc> ArcThroughRadius(Point start, Point end, double radius)
-{
-    const Point chord = end - start;
-    const double length = std::hypot(chord.x, chord.y);
-    const double r = std::fabs(radius);
-    if (length == 0 || r == 0 || !std::isfinite(length))
-        return std::nullopt;
-    // The script's points carry rounding of the last digits, so a chord a hair
-    // longer than the diameter still gives the half circle it was meant to.
-    double ratio = length / (2 * r);
-    if (ratio > 1 + 1e-9)
-        return std::nullopt;
-    ratio = std::min(ratio, 1.0);
-    const double offset = r * std::sqrt(1 - ratio * ratio) * (radius > 0 ? 1 : -1);
-    const Point left{-chord.y / length, chord.x / length};
-    const double sweep = 2 * std::asin(ratio) / kDegree * (radius > 0 ? 1 : -1);
-    return RadiusArc{{0.5 * (start + end) + offset * left, r}, sweep};
-}
 
 void ScriptReader::Feed(std::string_view piece)
 {
@@ -284,185 +134,38 @@ ScriptPicture ScriptReader::Finish()
 void ScriptReader::ReadLine(std::string_view line)
 {
     const std::size_t number = ++picture_.lineCount;
-    std::size_t first = 0;
-    while (first < line.size() && IsBlank(line[first]))
-        ++first;
-    if (first == line.size() || line[first] == '#')
+    if (IsBlankOrComment(line))
         return;
-
+    lineShapes_.clear();
     bool shown = true;
-    // Kept between lines, so a line costs no allocation.
-    std::vector<Shape>& shapes = lineShapes_;
-    shapes.clear();
     // Most lines hold no quote, and memchr finds their ";" fastest.
     const bool anyQuote = std::memchr(line.data(), '\'', line.size()) != nullptr;
-    std::size_t begin = first;
-    while (begin < line.size()) {
-        // A ";" ends a command and another may follow on the same line; a quoted
-        // name may hold one.
-        std::size_t end = begin;
-        if (!anyQuote) {
-            const void* semicolon = std::memchr(line.data() + begin, ';', line.size() - begin);
-            end = semicolon
-                      ? static_cast<std::size_t>(static_cast<const char*>(semicolon) - line.data())
-                      : line.size();
-        } else {
-            bool quoted = false;
-            while (end < line.size() && (quoted || line[end] != ';')) {
-                quoted ^= line[end] == '\'';
-                ++end;
-            }
-        }
-        Tokens tokens(line.substr(begin, end - begin));
+    // A ";" ends a command and another may follow on the same line.
+    for (std::size_t begin = 0; begin < line.size();) {
+        const std::size_t end = CommandEnd(line, begin, anyQuote);
+        if (!commands_.Read(line.substr(begin, end - begin), number, lineShapes_))
+            shown = false;
         begin = end + 1;
-        if (tokens.AtEnd())
-            continue;
-        const std::string_view command = tokens.Word();
-
-        if (SameWord(command, "grid")) {
-            while (!tokens.AtEnd()) {
-                const std::string_view word = tokens.Word();
-                if (SameWord(word, "mm"))
-                    unit_ = 1;
-                else if (SameWord(word, "inch"))
-                    unit_ = 25.4;
-                else if (SameWord(word, "mil"))
-                    unit_ = 0.0254;
-                else if (SameWord(word, "mic"))
-                    unit_ = 0.001;
-                else if (word.empty()) {
-                    shown = false;
-                    break;
-                }
-            }
-            continue;
-        }
-        if (SameWord(command, "change")) {
-            if (SameWord(tokens.Word(), "width")) {
-                if (const auto width = ReadNumber(tokens.Word()); width && *width >= 0)
-                    wireWidth_ = *width * unit_;
-                else
-                    shown = false;
-            }
-            continue;
-        }
-        if (SameWord(command, "set") || SameWord(command, "layer"))
-            continue;
-
-        const bool wire = SameWord(command, "wire");
-        if (!wire && !SameWord(command, "circle")) {
-            shown = false;
-            continue;
-        }
-        double width = wireWidth_;
-        std::vector<Point>& points = points_;
-        points.clear();
-        // What bends the segment to the next point: a sweep, or a radius after "@".
-        enum class Bend { None, Sweep, Radius } bend = Bend::None;
-        double bendValue = 0;
-        const std::size_t firstShape = shapes.size();
-        bool good = true;
-        while (good && !tokens.AtEnd()) {
-            const char next = tokens.Peek();
-            if (next == '(') {
-                const auto point = tokens.PointInParentheses();
-                if (!point) {
-                    good = false;
-                    break;
-                }
-                points.push_back({point->x * unit_, point->y * unit_});
-                if (wire && points.size() >= 2) {
-                    Shape shape;
-                    shape.start = points[points.size() - 2];
-                    shape.end = points.back();
-                    if (bend == Bend::Radius) {
-                        const auto arc = ArcThroughRadius(shape.start, shape.end, bendValue);
-                        good = arc.has_value();
-                        if (arc) {
-                            shape.kind = ShapeKind::RadiusArc;
-                            shape.centre = arc->circle.centre;
-                            shape.radius = arc->circle.radius;
-                            shape.sweep = arc->sweep;
-                        }
-                    } else if (bend == Bend::Sweep && bendValue != 0) {
-                        const auto arc = ArcThroughSweep(shape.start, shape.end, bendValue);
-                        good = arc.has_value();
-                        if (arc) {
-                            shape.kind = ShapeKind::Arc;
-                            shape.centre = arc->centre;
-                            shape.radius = arc->radius;
-                            shape.sweep = bendValue;
-                        }
-                    }
-                    bend = Bend::None;
-                    shapes.push_back(shape);
-                } else if (!wire && points.size() % 2 == 0) {
-                    Shape shape;
-                    shape.kind = ShapeKind::Circle;
-                    shape.centre = points[points.size() - 2];
-                    shape.start = shape.end = points.back();
-                    shape.radius =
-                        std::hypot(shape.start.x - shape.centre.x, shape.start.y - shape.centre.y);
-                    shape.sweep = 360;
-                    good = std::isfinite(shape.radius);
-                    shapes.push_back(shape);
-                }
-                continue;
-            }
-            if (next == '\'') {
-                good = wire && points.empty() && tokens.SkipQuoted();
-                continue;
-            }
-            const bool atRadius = next == '@';
-            if (atRadius)
-                tokens.Skip(1);
-            const std::string_view word = tokens.Word();
-            if (!atRadius && (SameWord(word, "round") || SameWord(word, "flat")))
-                continue;
-            const auto value = ReadNumber(word);
-            if (!value) {
-                good = false;
-            } else if (points.empty() && !atRadius) {
-                good = *value >= 0 && std::isfinite(*value * unit_);
-                width = *value * unit_;
-            } else if (wire && !points.empty() && bend == Bend::None) {
-                bend = atRadius ? Bend::Radius : Bend::Sweep;
-                bendValue = atRadius ? *value * unit_ : *value;
-                good = std::isfinite(bendValue);
-            } else {
-                good = false;
-            }
-        }
-        // A chain ends on a point, and a circle needs its centre and a point on it.
-        good = good && bend == Bend::None &&
-               (wire ? points.size() >= 2 : points.size() % 2 == 0 && !points.empty());
-        if (!good) {
-            shapes.resize(firstShape);
-            shown = false;
-            continue;
-        }
-        for (std::size_t i = firstShape; i < shapes.size(); ++i) {
-            shapes[i].width = width;
-            shapes[i].line = number;
-        }
     }
+    if (!AddToPicture(lineShapes_) || !shown)
+        ListNotShown(number, line);
+}
 
+bool ScriptReader::AddToPicture(const std::vector<Shape>& shapes)
+{
     for (const Shape& shape : shapes) {
-        if (picture_.shapes.size() >= kMaxShapes) {
-            shown = false;
-            break;
-        }
+        if (picture_.shapes.size() >= kMaxShapes)
+            return false;
         picture_.hasRadiusArcs |= shape.kind == ShapeKind::RadiusArc;
-        const Extent extent = ShapeExtent(shape);
-        picture_.extent.Unite(extent);
+        const Box box = ShapeBox(shape);
+        picture_.extent.Unite(box);
         KindSummary& kind = picture_.kinds[static_cast<std::size_t>(shape.kind)];
-        kind.extent.Unite(extent);
+        kind.extent.Unite(box);
         kind.widest = std::max(kind.widest, shape.width);
         ++kind.count;
         picture_.shapes.push_back(shape);
     }
-    if (!shown)
-        ListNotShown(number, line);
+    return true;
 }
 
 ScriptPicture ReadScriptText(std::string_view text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "script_commands.h"
 #include "script_picture.h"
 
 #include <cstddef>
@@ -37,15 +38,14 @@ public:
 
 private:
     void ReadLine(std::string_view line);
+    bool AddToPicture(const std::vector<Shape>& shapes);
     void ListNotShown(std::size_t line, std::string_view text);
 
     ScriptPicture picture_;
     std::string pending_; // the start of a line cut by the end of a piece
     bool pendingTooLong_ = false;
-    double unit_ = 1;      // millimetres per grid unit
-    double wireWidth_ = 0; // Change Width, in millimetres
-    std::vector<Shape> lineShapes_;
-    std::vector<Point> points_;
+    CommandReader commands_;
+    std::vector<Shape> lineShapes_; // kept between lines, so a line costs no allocation
 };
 
 ScriptPicture ReadScriptText(std::string_view text);
@@ -59,29 +59,5 @@ struct ScriptFileRead
 // Reads the file in pieces, so its size costs no memory beyond the picture;
 // pause, when given, is called between the pieces.
 ScriptFileRead ReadScriptFile(const std::string& path, const std::function<void()>& pause = {});
-
-// The centre and radius of the arc from start to end that turns by sweep degrees
-// (positive counter-clockwise), or nothing when no such arc exists.
-struct ArcCircle
-{
-    Point centre;
-    double radius = 0;
-};
-std::optional<ArcCircle> ArcThroughSweep(Point start, Point end, double sweep);
-// The arc of radius |radius| from start to end that turns at most 180 degrees,
-// counter-clockwise for a positive radius; its sweep follows.
-struct RadiusArc
-{
-    ArcCircle circle;
-    double sweep = 0;
-};
-std::optional<RadiusArc> ArcThroughRadius(Point start, Point end, double radius);
-
-// The box around one shape's centre line: an arc's includes the points where it
-// crosses an axis through its centre.
-Extent ShapeExtent(const Shape& shape);
-
-// The angle of p seen from centre, in degrees.
-double AngleOf(Point centre, Point p);
 
 } // namespace vektrano

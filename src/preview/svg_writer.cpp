@@ -114,8 +114,8 @@ std::string_view ShapeColour(ShapeKind kind)
 void WriteSvg(const ScriptPicture& picture, const std::function<void(std::string_view)>& sink)
 {
     SvgText out(sink);
-    Extent extent = picture.extent;
-    if (extent.empty) {
+    Box extent = picture.extent;
+    if (extent.Empty()) {
         extent.Add({0, 0});
         extent.Add({10, 10});
     }

@@ -1,5 +1,6 @@
 #include "preview_window.h"
 
+#include "geometry/arc.h"
 #include "preview/script_reader.h"
 #include "preview/svg_writer.h"
 #include "run/run_log.h"
@@ -42,7 +43,7 @@ QColor ColourOf(ShapeKind kind) { return QColor(FromUtf8(ShapeColour(kind))); }
 // counts it, so the drawing stands upright without a mirrored view.
 QPointF ScenePoint(Point p) { return {p.x, -p.y}; }
 
-QRectF SceneRect(const Extent& extent)
+QRectF SceneRect(const Box& extent)
 {
     return QRectF(QPointF(extent.min.x, -extent.max.y), QPointF(extent.max.x, -extent.min.y));
 }
@@ -173,7 +174,7 @@ public:
                 const double r = shape.radius;
                 QPainterPath arc(start);
                 arc.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r),
-                          AngleOf(shape.centre, shape.start), shape.sweep);
+                          AngleDegrees(shape.centre, shape.start), shape.sweep);
                 painter->drawPath(arc);
                 break;
             }
@@ -378,7 +379,8 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
             scene_->addItem(item);
     // The picture goes on for a good way around the drawing, so a drag can pan
     // beyond its edges; the drawing and the origin both lie inside.
-    QRectF drawing = picture_.extent.empty ? QRectF(-10, -10, 20, 20) : SceneRect(picture_.extent);
+    QRectF drawing =
+        picture_.extent.Empty() ? QRectF(-10, -10, 20, 20) : SceneRect(picture_.extent);
     drawing = drawing.united(QRectF(-1, -1, 2, 2));
     double room = std::max({drawing.width(), drawing.height(), 10.0}) * 10;
     if (!std::isfinite(room) || !std::isfinite(drawing.width() + drawing.height() + 2 * room))
@@ -399,7 +401,7 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
     legend_->setText(legend);
 
     QString extent = QStringLiteral("leer");
-    if (!picture_.extent.empty)
+    if (!picture_.extent.Empty())
         extent = QStringLiteral("%1 … %2 × %3 … %4 mm")
                      .arg(Millimetres(picture_.extent.min.x), Millimetres(picture_.extent.max.x),
                           Millimetres(picture_.extent.min.y), Millimetres(picture_.extent.max.y));
@@ -426,7 +428,8 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
 void PreviewWindow::Fit()
 {
     fitPending_ = false;
-    QRectF drawing = picture_.extent.empty ? QRectF(-10, -10, 20, 20) : SceneRect(picture_.extent);
+    QRectF drawing =
+        picture_.extent.Empty() ? QRectF(-10, -10, 20, 20) : SceneRect(picture_.extent);
     // A single straight wire has no height; give it some so the fit can scale.
     const double size = std::max({drawing.width(), drawing.height(), 1e-3});
     drawing.adjust(-size / 20, -size / 20, size / 20, size / 20);

@@ -22,7 +22,7 @@ struct ReaderCase
     const char* name;
     const char* script;
     std::vector<Expected> shapes;
-    Extent extent;
+    Box extent;
 };
 
 constexpr auto W = ShapeKind::Wire;
@@ -40,37 +40,37 @@ const ReaderCase kReaderCases[] = {
      {{W, {15, 20}, {105, 20}, {0, 0}, 0, 0, 0.01, 6},
       {R, {105, 20}, {110, 25}, {105, 25}, 5, 90, 0.01, 7},
       {C, {18, 29.6}, {18, 29.6}, {18, 28}, 1.6, 360, 0.01, 8}},
-     {{15, 20}, {110, 29.6}, false}},
+     {{15, 20}, {110, 29.6}}},
     {"signed sweep",
      "WIRE 0.2 (10 0) +90 (0 10);",
      {{A, {10, 0}, {0, 10}, {0, 0}, 10, 90, 0.2, 1}},
-     {{0, 0}, {10, 10}, false}},
+     {{0, 0}, {10, 10}}},
     {"chain of straight and curved segments",
      "Wire 0.1 (0 0) (10 0) +180 (10 10) (0 10)\n",
      {{W, {0, 0}, {10, 0}, {0, 0}, 0, 0, 0.1, 1},
       {A, {10, 0}, {10, 10}, {10, 5}, 5, 180, 0.1, 1},
       {W, {10, 10}, {0, 10}, {0, 0}, 0, 0, 0.1, 1}},
-     {{0, 0}, {15, 10}, false}},
+     {{0, 0}, {15, 10}}},
     {"sweep beyond a half circle",
      "Wire 0 (10 0) -270 (0 10)",
      {{A, {10, 0}, {0, 10}, {0, 0}, 10, -270, 0, 1}},
-     {{-10, -10}, {10, 10}, false}},
+     {{-10, -10}, {10, 10}}},
     {"clockwise radius arc",
      "wire 0 (0 0) @-5 (5 5)",
      {{R, {0, 0}, {5, 5}, {5, 0}, 5, -90, 0, 1}},
-     {{0, 0}, {5, 5}, false}},
+     {{0, 0}, {5, 5}}},
     {"grid inch scales points and width",
      "Grid inch 0.05;\nWire 0.01 (1 2) (3 4)",
      {{W, {25.4, 50.8}, {76.2, 101.6}, {0, 0}, 0, 0, 0.254, 2}},
-     {{25.4, 50.8}, {76.2, 101.6}, false}},
+     {{25.4, 50.8}, {76.2, 101.6}}},
     {"grid mil and a circle after it on one line",
      "grid MIL; circle 10 (100 0) (100 50);",
      {{C, {2.54, 1.27}, {2.54, 1.27}, {2.54, 0}, 1.27, 360, 0.254, 1}},
-     {{1.27, -1.27}, {3.81, 1.27}, false}},
+     {{1.27, -1.27}, {3.81, 1.27}}},
     {"width from Change, signal name and round ends",
      "Change Width 0.3\nWire 'GND' round (0 0) (1 0)",
      {{W, {0, 0}, {1, 0}, {0, 0}, 0, 0, 0.3, 2}},
-     {{0, 0}, {1, 0}, false}},
+     {{0, 0}, {1, 0}}},
 };
 
 void ExpectNear(Point actual, Point expected, const char* what)

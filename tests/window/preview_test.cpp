@@ -38,8 +38,8 @@ TEST_F(PreviewTest, ShowsTheWrittenScriptFittedAndRedrawsAfterEachStart)
     // The file, read on its own, against what the window shows.
     const auto read = ReadScriptFile(in.scr);
     ASSERT_TRUE(read.picture.has_value());
-    const Extent extent = read.picture->extent;
-    ASSERT_FALSE(extent.empty);
+    const vektrano::Box extent = read.picture->extent; // the fixture has a Box() of its own
+    ASSERT_FALSE(extent.Empty());
     EXPECT_EQ(preview->Picture().shapes.size(), read.picture->shapes.size());
     const QRectF box = preview->Scene()->itemsBoundingRect();
     // The wires' half width of 0.25 mm lies around the centre lines, y turned down.
