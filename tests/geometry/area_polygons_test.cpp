@@ -235,6 +235,12 @@ TEST(AreaPolygons, LeavesOutRingsWithoutArea)
     const AreaPolygons result = SplitFilledArea(rings);
     EXPECT_EQ(result.degenerateRings, (std::vector<std::size_t>{0, 1, 2, 3}));
     ExpectFillsEvenOddArea({rings[4]}, result, 1);
+    // A hostile area stops at the work limit instead of stalling the run.
+    AreaPolygonOptions tight;
+    tight.workLimit = 10;
+    const AreaPolygons stopped = SplitFilledArea({Square(0, 0, 4, 4), Square(1, 1, 2, 2)}, tight);
+    EXPECT_TRUE(stopped.tooComplex);
+    EXPECT_TRUE(stopped.polygons.empty());
     // A ring drawn out and back again encloses nothing.
     EXPECT_TRUE(SplitFilledArea({{{0, 0}, {4, 1}, {8, 0}, {4, 1}}}).polygons.empty());
 }
