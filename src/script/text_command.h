@@ -44,8 +44,9 @@ bool AppendTextCommand(std::string& out, std::string_view utf8Line, double angle
 // "Bottom Left", "Center", "Top Right", ...: the keywords of `Change Align`.
 std::string_view AlignKeywords(TextAlign align);
 
-// How the next text is to look. Size in mm; ratio is the stroke in percent of the
-// height and is clamped to Eagle's 0 to 31.
+// How the next text is to look. Size in mm, finite (the caller keeps it within
+// Eagle's limits); ratio is the stroke in percent of the height and is clamped to
+// Eagle's 0 to 31.
 struct TextStyle
 {
     double size = 1;
