@@ -1,51 +1,10 @@
 #include "cp1252.h"
 
+#include "dxf/code_page.h"
+
 #include <algorithm>
-#include <array>
-#include <cstdint>
 
 namespace vektrano {
-
-namespace {
-
-// Code points of the bytes 0x80 to 0x9F; the unassigned ones keep their own value.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t CodePointOf(unsigned char byte)
-{
-    if (byte >= 0x80 && byte <= 0x9F)
-        return kHighControls[byte - 0x80];
-    return byte;
-}
-
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-char ByteOf(char32_t cp)
-{
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<char>(cp);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] == cp)
-            return static_cast<char>(0x80 + i);
-    return '?';
-}
-
-} // namespace
 
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes)
 {
@@ -57,7 +16,7 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view bytes)
         return;
     }
     for (unsigned char byte : bytes)
-        AppendUtf8(out, CodePointOf(byte));
+        AppendUtf8(out, Cp1252CodePoint(byte));
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes)
@@ -104,7 +63,7 @@ std::string Utf8ToCp1252(std::string_view text)
             ++i;
             continue;
         }
-        out += ByteOf(cp);
+        out += Cp1252Byte(cp).value_or('?');
         i += length;
     }
     return out;
