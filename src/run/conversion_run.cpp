@@ -5,12 +5,11 @@
 #include "full_geometry_run.h"
 #include "line_loading.h"
 #include "run_log.h"
+#include "run_report.h"
 #include "script/converters.h"
-#include "script/cp1252.h"
-#include "script/number_rules.h"
 #include "window_settings.h"
 
-#include <cmath>
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -103,37 +102,11 @@ StopOr OutputPass(ConverterContext& context, WindowOperations& window)
     return std::nullopt;
 }
 
-// The rows go to the log in pieces of about a megabyte: a hostile drawing's tally
-// of millions of names must not stand in memory once more as one text.
-void AppendUnknownRows(const UnknownTally& tally, RunLog& log)
+// The classic mode counts the first four kinds of the report.
+std::array<KindCount, 4> KindCounts(const Variablen& s)
 {
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
-    std::string rows;
-    rows.reserve(kPiece + 256);
-    for (const auto& row : tally.Rows()) {
-        rows += "Unbekannte Befehle: \t";
-        rows += std::to_string(row.count);
-        rows += "x\t";
-        AppendCp1252AsUtf8(rows, row.name);
-        rows += CRLF;
-        if (rows.size() >= kPiece) {
-            log.Append(rows);
-            rows.clear();
-        }
-    }
-    log.Append(rows);
-}
-
-std::string Statistics(const Variablen& s)
-{
-    auto line = [](const char* label, const char* tabs, long long met, long long written) {
-        return std::string(label) + std::to_string(met) + tabs +
-               " davon konvertiert: " + std::to_string(written) + std::string(CRLF);
-    };
-    return line("Anzahl Linien: ", "\t\t", s.CountLine, s.ConvLine) +
-           line("Anzahl Kreise: ", "\t\t", s.CountCircle, s.ConvCircle) +
-           line("Anzahl Halbkreise: ", "\t", s.CountArc, s.ConvArc) +
-           line("Anzahl Polyline: ", "\t\t", s.CountPolyline, s.ConvPolyline);
+    return {KindCount{s.CountLine, s.ConvLine}, KindCount{s.CountCircle, s.ConvCircle},
+            KindCount{s.CountArc, s.ConvArc}, KindCount{s.CountPolyline, s.ConvPolyline}};
 }
 
 class Run
@@ -173,8 +146,7 @@ private:
     }
     RunOutcome WriteFailed(const std::string& path)
     {
-        const int error = script_.Error();
-        return Fail(ErrorStop(WithReason("Fehler beim Schreiben der SCR Datei: " + path, error)));
+        return Fail(WriteFailure(path, script_.Error()));
     }
 
     RunOutcome FullGeometryPass(const std::string& scrPath)
@@ -222,8 +194,7 @@ RunOutcome Run::Execute()
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
     if (const int error = script_.Open(scrPath, repaint))
-        return Fail(
-            ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
+        return Fail(OpenFailure(scrPath, error));
     scrPath_ = scrPath;
     scriptId_ = RegularFileAt(scrPath);
 
@@ -240,14 +211,9 @@ RunOutcome Run::Execute()
     log_.Append("fertig\r\n\r\n");
     if (options_.fullGeometry)
         return FullGeometryPass(scrPath);
-    log_.Append("Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n");
-    log_.Append(std::string(76, '-') + std::string(CRLF));
-
-    const std::string layerText = window_.ReadField(Field::Txt_Layer);
-    const double layer = ReadLayerNumber(layerText);
-    if (!std::isfinite(layer))
-        return Fail(ErrorStop("Ungültiger Layer: \"" + layerText + "\""));
-    WriteScriptHeader(script_, layer);
+    log_.Append(ListHeading("Unbekannte Befehle"));
+    if (auto stop = WriteHeader(window_, script_))
+        return Fail(*stop);
     window_.SetProgress(0);
 
     ResetForScan(state_);
@@ -273,12 +239,11 @@ RunOutcome Run::Execute()
     if (!script_.Close(repaint))
         return WriteFailed(scrPath);
 
-    AppendUnknownRows(state_.UnknownList, log_);
+    AppendTallyRows(state_.UnknownList, "Unbekannte Befehle", log_);
     std::string report;
     if (!reachedEof)
         report += "Warnung: keine EOF Zeile gefunden, Datei bis zum Ende gelesen.\r\n";
-    report += std::string(66, '=') + "\r\n\r\n";
-    report += Statistics(state_);
+    report += ReportEnd(KindCounts(state_));
     log_.Append(report);
     return RunOutcome::Completed;
 }

@@ -1,13 +1,14 @@
 #include "full_geometry_run.h"
 
 #include "auto_offset.h"
+#include "run_report.h"
 #include "script/converters.h"
 #include "script/cp1252.h"
 #include "script/full_geometry.h"
 #include "script/number_rules.h"
 #include "window_settings.h"
 
-#include <cmath>
+#include <array>
 
 namespace vektrano {
 
@@ -34,50 +35,6 @@ std::string ModeLine(const FullGeometryReport& report)
     if (report.unit.millimetres != 1)
         line += " (× " + LogNumber(report.unit.millimetres) + " mm)";
     return line + std::string(CRLF);
-}
-
-void AppendRows(const UnknownTally& tally, std::string_view label, RunLog& log)
-{
-    std::string rows;
-    for (const auto& row : tally.Rows()) {
-        rows += label;
-        rows += ": \t";
-        rows += std::to_string(row.count);
-        rows += "x\t";
-        AppendCp1252AsUtf8(rows, row.name);
-        rows += CRLF;
-        if (rows.size() >= (std::size_t{1} << 20)) {
-            log.Append(rows);
-            rows.clear();
-        }
-    }
-    log.Append(rows);
-}
-
-std::string Statistics(const FullGeometryReport& report)
-{
-    static constexpr std::pair<const char*, const char*> kLabels[kDxfKinds] = {
-        {"Anzahl Linien: ", "\t\t"},   {"Anzahl Kreise: ", "\t\t"},
-        {"Anzahl Halbkreise: ", "\t"}, {"Anzahl Polyline: ", "\t\t"},
-        {"Anzahl LWPolyline: ", "\t"}, {"Anzahl Ellipsen: ", "\t\t"},
-        {"Anzahl Splines: ", "\t\t"},  {"Anzahl Blockreferenzen: ", "\t"},
-    };
-    std::string text;
-    for (std::size_t i = 0; i < kDxfKinds; ++i) {
-        text += kLabels[i].first;
-        text += std::to_string(report.kinds[i].met);
-        text += kLabels[i].second;
-        text += " davon konvertiert: ";
-        text += std::to_string(report.kinds[i].drawn);
-        text += CRLF;
-    }
-    return text;
-}
-
-Stop WriteFailure(const std::string& scrPath, int error)
-{
-    return ErrorStop("Fehler beim Schreiben der SCR Datei: " + scrPath + " (" +
-                     SystemReason(error) + ")");
 }
 
 } // namespace
@@ -113,15 +70,11 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     std::string intro = ModeLine(report);
     if (report.paperSpace)
         intro += "Der Modellbereich ist leer: der Papierbereich wird gezeichnet.\r\n";
-    intro += "\r\nFehlermeldungen / nicht gezeichnete Objekte der DXF Datei: \r\n";
-    intro += std::string(76, '-') + std::string(CRLF);
+    intro += "\r\n" + ListHeading("nicht gezeichnete Objekte");
     log.Append(intro);
 
-    const std::string layerText = window.ReadField(Field::Txt_Layer);
-    const double layer = ReadLayerNumber(layerText);
-    if (!std::isfinite(layer))
-        return ErrorStop("Ungültiger Layer: \"" + layerText + "\"");
-    WriteScriptHeader(script, layer);
+    if (auto stop = WriteHeader(window, script))
+        return stop;
 
     ProgressSteps progress(window);
     window.SetProgress(0);
@@ -147,9 +100,9 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     if (script.Failed() || !script.Close(repaint))
         return WriteFailure(scrPath, script.Error());
 
-    AppendRows(drawing.notDrawn, "Nicht gezeichnet", log);
-    AppendRows(report.skipped, "Nicht gezeichnet", log);
-    AppendRows(report.missingBlocks, "Block fehlt", log);
+    AppendTallyRows(drawing.notDrawn, "Nicht gezeichnet", log);
+    AppendTallyRows(report.skipped, "Nicht gezeichnet", log);
+    AppendTallyRows(report.missingBlocks, "Block fehlt", log);
     std::string tail;
     for (const std::string& line : report.badSplines)
         tail += line + std::string(CRLF);
@@ -160,8 +113,10 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
         AppendCp1252AsUtf8(tail, name);
         tail += CRLF;
     }
-    tail += std::string(66, '=') + "\r\n\r\n";
-    tail += Statistics(report);
+    std::array<KindCount, kDxfKinds> kinds;
+    for (std::size_t i = 0; i < kDxfKinds; ++i)
+        kinds[i] = {report.kinds[i].met, report.kinds[i].drawn};
+    tail += ReportEnd(kinds);
     log.Append(tail);
     return std::nullopt;
 }
