@@ -7,16 +7,13 @@
 #include "run_log.h"
 #include "run_report.h"
 #include "script/converters.h"
+#include "script_target.h"
 #include "window_settings.h"
 
 #include <array>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <new>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vektrano {
 
@@ -42,23 +39,6 @@ private:
 std::string WithReason(std::string text, int error)
 {
     return text + " (" + SystemReason(error) + ")";
-}
-
-struct FileId
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-// The regular file a path names now; none for a pipe, a device or a missing path.
-std::optional<FileId> RegularFileAt(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return FileId{info.st_dev, info.st_ino};
 }
 
 // True when both paths name one file, through links or spelt differently. A path
@@ -124,38 +104,29 @@ public:
 private:
     RunOutcome Fail(const Stop& stop)
     {
-        script_.Close();
+        target_.Drop();
         if (stop.logText)
             log_.AppendOwnLine(stop.text);
         window_.MessageBox(stop.text, stop.title, Icon::Critical);
         return RunOutcome::Stopped;
     }
-    // The window ended the run early: a script it had opened and not completed is
-    // removed, so a truncated script never stays behind looking like a result. Only
-    // the regular file the run created or emptied goes; a pipe or a device stays,
-    // and so does a file put in its place meanwhile.
+    // The window ended the run early: a script it had opened and not completed
+    // does not stay behind looking like a result.
     RunOutcome Cancel()
     {
-        if (!script_.IsOpen())
-            return RunOutcome::Cancelled;
-        script_.Close();
-        const std::optional<FileId> now = RegularFileAt(scrPath_);
-        if (scriptId_ && now && now->device == scriptId_->device && now->inode == scriptId_->inode)
-            ::unlink(scrPath_.c_str());
+        if (target_.Script().IsOpen())
+            target_.Abandon();
         return RunOutcome::Cancelled;
     }
-    RunOutcome WriteFailed(const std::string& path)
+    RunOutcome WriteFailed(const std::string& path, int error)
     {
-        return Fail(WriteFailure(path, script_.Error()));
+        return Fail(WriteFailure(path, error));
     }
 
     RunOutcome FullGeometryPass(const std::string& scrPath)
     {
-        if (auto stop = RunFullGeometry(window_, state_, options_, script_, log_, scrPath)) {
-            const RunOutcome outcome = Fail(*stop);
-            std::remove(scrPath.c_str()); // this mode leaves no half-written script
-            return outcome;
-        }
+        if (auto stop = RunFullGeometry(window_, state_, options_, target_, log_, scrPath))
+            return Fail(*stop);
         return RunOutcome::Completed;
     }
 
@@ -163,9 +134,7 @@ private:
     Variablen& state_;
     const ConversionOptions& options_;
     RunLog log_;
-    ScriptFile script_;
-    std::string scrPath_;
-    std::optional<FileId> scriptId_;
+    ScriptTarget target_;
 };
 
 RunOutcome Run::Execute()
@@ -189,19 +158,22 @@ RunOutcome Run::Execute()
             ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
     log_.Append("fertig\r\n\r\n");
 
-    // Opening the script empties it: when it is the drawing itself, refuse before.
+    // Opening the script in place empties it, and a replacement would take the
+    // drawing's place: when it is the drawing itself, refuse before either.
     const std::string scrPath = window_.ReadField(Field::Txt_SCR);
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
-    if (const int error = script_.Open(scrPath, repaint))
+    // Full geometry's script is complete or not there at all; the classic mode's
+    // grows in place, as it always has.
+    const auto way =
+        options_.fullGeometry ? ScriptTarget::Way::Replacing : ScriptTarget::Way::InPlace;
+    if (const int error = target_.Open(scrPath, way, repaint))
         return Fail(OpenFailure(scrPath, error));
-    scrPath_ = scrPath;
-    scriptId_ = RegularFileAt(scrPath);
 
     if (!CutLines(state_, log_, repaint)) {
         log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");
-        if (!script_.Close())
-            return WriteFailed(scrPath);
+        if (const int error = target_.Drop())
+            return WriteFailed(scrPath, error);
         return RunOutcome::Stopped;
     }
     log_.Append("Konvertiere Datei...");
@@ -212,7 +184,7 @@ RunOutcome Run::Execute()
     if (options_.fullGeometry)
         return FullGeometryPass(scrPath);
     log_.Append(ListHeading("Unbekannte Befehle"));
-    if (auto stop = WriteHeader(window_, script_))
+    if (auto stop = WriteHeader(window_, target_.Script()))
         return Fail(*stop);
     window_.SetProgress(0);
 
@@ -227,7 +199,7 @@ RunOutcome Run::Execute()
     const bool reachedEof = state_.LineIndex <= state_.Lines.Top();
 
     WindowSettings settings(window_);
-    ConverterContext context(state_, settings, script_);
+    ConverterContext context(state_, settings, target_.Script());
     context.pause = repaint;
     if (window_.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1)
         if (auto stop = FindOffset(context, window_))
@@ -236,8 +208,8 @@ RunOutcome Run::Execute()
         return Fail(*stop);
     // The script is complete here; closing it before the report means a full disk
     // can never be followed by statistics that look like success.
-    if (!script_.Close(repaint))
-        return WriteFailed(scrPath);
+    if (const int error = target_.Finish(repaint))
+        return WriteFailed(scrPath, error);
 
     AppendTallyRows(state_.UnknownList, "Unbekannte Befehle", log_);
     std::string report;

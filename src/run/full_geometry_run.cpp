@@ -40,8 +40,9 @@ std::string ModeLine(const FullGeometryReport& report)
 } // namespace
 
 StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const ConversionOptions& options,
-                       ScriptFile& script, RunLog& log, const std::string& scrPath)
+                       ScriptTarget& target, RunLog& log, const std::string& scrPath)
 {
+    ScriptFile& script = target.Script();
     const auto repaint = [&window] { window.Repaint(); };
     Drawing drawing;
     if (const auto badCode = ReadDrawing(state.Lines, drawing, repaint))
@@ -97,8 +98,8 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
         return stop;
     if (auto stop = geometry.Write(script, offset))
         return stop;
-    if (script.Failed() || !script.Close(repaint))
-        return WriteFailure(scrPath, script.Error());
+    if (const int error = target.Finish(repaint))
+        return WriteFailure(scrPath, error);
 
     AppendTallyRows(drawing.notDrawn, "Nicht gezeichnet", log);
     AppendTallyRows(report.skipped, "Nicht gezeichnet", log);
