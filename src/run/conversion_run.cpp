@@ -168,7 +168,7 @@ RunOutcome Run::Execute()
     const auto way =
         options_.fullGeometry ? ScriptTarget::Way::Replacing : ScriptTarget::Way::InPlace;
     if (const int error = target_.Open(scrPath, way, repaint))
-        return Fail(OpenFailure(scrPath, error));
+        return Fail(OpenFailure(scrPath, error, target_.FolderRefused()));
 
     if (!CutLines(state_, log_, repaint)) {
         log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");

@@ -70,9 +70,11 @@ StopOr WriteHeader(WindowOperations& window, ScriptFile& script)
     return std::nullopt;
 }
 
-Stop OpenFailure(const std::string& scrPath, int error)
+Stop OpenFailure(const std::string& scrPath, int error, bool inFolder)
 {
+    // A user who may write the old script would not look at its folder unasked.
     return ErrorStop("SCR Datei kann nicht geschrieben werden: " + scrPath + " (" +
+                     (inFolder ? "im Ordner kann keine Datei angelegt werden: " : "") +
                      SystemReason(error) + ")");
 }
 

@@ -37,8 +37,8 @@ std::string ReportEnd(std::span<const KindCount> kinds);
 [[nodiscard]] StopOr WriteHeader(WindowOperations& window, ScriptFile& script);
 
 // The stops of a script that cannot be opened or written, naming the path as the
-// user gave it.
-Stop OpenFailure(const std::string& scrPath, int error);
+// user gave it. inFolder: the old script is writable, its folder is not.
+Stop OpenFailure(const std::string& scrPath, int error, bool inFolder = false);
 Stop WriteFailure(const std::string& scrPath, int error);
 
 } // namespace vektrano

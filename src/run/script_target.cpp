@@ -132,6 +132,7 @@ int ScriptTarget::Open(const std::string& path, Way way, const std::function<voi
     path_ = path;
     replaced_.clear();
     inPlace_.reset();
+    folderRefused_ = false;
     if (way == Way::Replacing) {
         Destination where;
         if (const int error = Resolve(path, where))
@@ -147,6 +148,7 @@ int ScriptTarget::Open(const std::string& path, Way way, const std::function<voi
             int fd = -1;
             if (const int error = CreateBeside(where, temporary_, fd)) {
                 temporary_.clear();
+                folderRefused_ = where.old.has_value();
                 return error;
             }
             struct stat info

@@ -33,6 +33,9 @@ public:
 
     // pause (when given) is called between the steps of emptying a large file.
     int Open(const std::string& path, Way way, const std::function<void()>& pause = {});
+    // After an Open that failed: the old script could be written, but its folder
+    // refused the file that was to replace it.
+    bool FolderRefused() const { return folderRefused_; }
     ScriptFile& Script() { return script_; }
 
     // The script is complete: closes it and, when replacing, puts it in the
@@ -60,6 +63,7 @@ private:
     std::string temporary_;         // the replacement while it is written
     FileId temporaryId_;            // so that only that very file is removed
     std::optional<FileId> inPlace_; // the regular file opened in place
+    bool folderRefused_ = false;
 };
 
 } // namespace vektrano
