@@ -23,6 +23,13 @@ const std::string kBadNumber = Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE"
 const std::string kScript = std::string(kHeader) + "Wire 0.01 (1 2) (3 4)\r\n";
 const std::string kOld = "alt\r\n";
 
+std::string Octal(unsigned mode)
+{
+    char text[8] = {};
+    std::to_chars(text, text + sizeof text - 1, mode, 8);
+    return text;
+}
+
 // All a run could change about a path, in one comparable text.
 std::string Describe(const std::string& path)
 {
@@ -31,8 +38,6 @@ std::string Describe(const std::string& path)
     };
     if (::lstat(path.c_str(), &info) != 0)
         return "missing";
-    char mode[8] = {};
-    std::to_chars(mode, mode + sizeof mode - 1, info.st_mode & 07777, 8);
     const std::string kind = S_ISREG(info.st_mode)    ? "file " + ReadBytes(path)
                              : S_ISLNK(info.st_mode)  ? "link to " + fs::read_symlink(path).string()
                              : S_ISFIFO(info.st_mode) ? "pipe"
@@ -40,7 +45,7 @@ std::string Describe(const std::string& path)
                                  ? "device " + std::to_string(major(info.st_rdev)) + ":" +
                                        std::to_string(minor(info.st_rdev))
                                  : "other";
-    return std::string(mode) + " " + kind;
+    return Octal(info.st_mode & 07777) + " " + kind;
 }
 
 std::set<std::string> Names(const std::string& folder)
@@ -136,52 +141,35 @@ INSTANTIATE_TEST_SUITE_P(FullGeometry, UnfinishedRun,
                                                               Ending::WindowCloses)),
                          CaseName);
 
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 TEST_F(ScriptReplacement, CompletedRunPutsTheScriptInPlaceKeepingModeAndLink)
 {
     struct Case
     {
         const char* name;
-        std::function<void()> setUp;
-        std::string written; // the file that ends up with the script
-        mode_t mode;
+        mode_t oldMode; // 0: no old script
+        bool link;
     };
-    const Case cases[] = {
-        {"new script", [] {}, Path("plan.scr"), NewFileMode()},
-        {"old script", [this] { WriteScript(Path("plan.scr"), 0640); }, Path("plan.scr"), 0640},
-        {"link to an old script",
-         [this] {
-             WriteScript(Path("real.scr"), 0604);
-             fs::create_symlink("real.scr", Path("plan.scr"));
-         },
-         Path("real.scr"), 0604},
-    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
     WriteBytes(Path("plan.dxf"), kDrawing);
-    for (const Case& c : cases) {
+    for (const Case c : {Case{"new script", 0, false}, Case{"old script", 0640, false},
+                         Case{"link to an old script", 0604, true}}) {
         SCOPED_TRACE(c.name);
-        c.setUp();
-        const std::set<std::string> namesBefore = Names(Path(""));
-        const std::string linkBefore = Describe(Path("plan.scr"));
+        const std::string written = Path(c.link ? "real.scr" : "plan.scr");
+        if (c.oldMode != 0)
+            WriteScript(written, c.oldMode);
+        if (c.link)
+            fs::create_symlink("real.scr", Path("plan.scr"));
+        std::set<std::string> names = Names(Path(""));
+        names.insert("plan.scr");
         const RunResult result = ConvertPaths(Path("plan.dxf"), Path("plan.scr"));
         EXPECT_EQ(result.outcome, RunOutcome::Completed) << result.log;
-        EXPECT_EQ(ReadBytes(c.written), kScript);
-        struct stat info
-        {
-        };
-        ASSERT_EQ(::stat(c.written.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, c.mode);
-        if (c.written != Path("plan.scr")) {
-            EXPECT_EQ(Describe(Path("plan.scr")), linkBefore);
+        EXPECT_EQ(Describe(written),
+                  Octal(c.oldMode != 0 ? c.oldMode : 0666 & ~mask) + " file " + kScript);
+        if (c.link) {
+            EXPECT_EQ(Describe(Path("plan.scr")), "777 link to real.scr");
         }
-        std::set<std::string> expected = namesBefore;
-        expected.insert("plan.scr");
-        EXPECT_EQ(Names(Path("")), expected);
+        EXPECT_EQ(Names(Path("")), names);
         fs::remove(Path("plan.scr"));
         fs::remove(Path("real.scr"));
     }
