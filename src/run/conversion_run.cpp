@@ -5,19 +5,15 @@
 #include "full_geometry_run.h"
 #include "line_loading.h"
 #include "run_log.h"
+#include "run_report.h"
 #include "script/converters.h"
-#include "script/cp1252.h"
-#include "script/number_rules.h"
+#include "script_target.h"
 #include "window_settings.h"
 
-#include <cmath>
-#include <cstdio>
+#include <array>
 #include <exception>
 #include <filesystem>
 #include <new>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vektrano {
 
@@ -43,23 +39,6 @@ private:
 std::string WithReason(std::string text, int error)
 {
     return text + " (" + SystemReason(error) + ")";
-}
-
-struct FileId
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-// The regular file a path names now; none for a pipe, a device or a missing path.
-std::optional<FileId> RegularFileAt(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return FileId{info.st_dev, info.st_ino};
 }
 
 // True when both paths name one file, through links or spelt differently. A path
@@ -103,37 +82,11 @@ StopOr OutputPass(ConverterContext& context, WindowOperations& window)
     return std::nullopt;
 }
 
-// The rows go to the log in pieces of about a megabyte: a hostile drawing's tally
-// of millions of names must not stand in memory once more as one text.
-void AppendUnknownRows(const UnknownTally& tally, RunLog& log)
+// The classic mode counts the first four kinds of the report.
+std::array<KindCount, 4> KindCounts(const Variablen& s)
 {
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
-    std::string rows;
-    rows.reserve(kPiece + 256);
-    for (const auto& row : tally.Rows()) {
-        rows += "Unbekannte Befehle: \t";
-        rows += std::to_string(row.count);
-        rows += "x\t";
-        AppendCp1252AsUtf8(rows, row.name);
-        rows += CRLF;
-        if (rows.size() >= kPiece) {
-            log.Append(rows);
-            rows.clear();
-        }
-    }
-    log.Append(rows);
-}
-
-std::string Statistics(const Variablen& s)
-{
-    auto line = [](const char* label, const char* tabs, long long met, long long written) {
-        return std::string(label) + std::to_string(met) + tabs +
-               " davon konvertiert: " + std::to_string(written) + std::string(CRLF);
-    };
-    return line("Anzahl Linien: ", "\t\t", s.CountLine, s.ConvLine) +
-           line("Anzahl Kreise: ", "\t\t", s.CountCircle, s.ConvCircle) +
-           line("Anzahl Halbkreise: ", "\t", s.CountArc, s.ConvArc) +
-           line("Anzahl Polyline: ", "\t\t", s.CountPolyline, s.ConvPolyline);
+    return {KindCount{s.CountLine, s.ConvLine}, KindCount{s.CountCircle, s.ConvCircle},
+            KindCount{s.CountArc, s.ConvArc}, KindCount{s.CountPolyline, s.ConvPolyline}};
 }
 
 class Run
@@ -151,39 +104,29 @@ public:
 private:
     RunOutcome Fail(const Stop& stop)
     {
-        script_.Close();
+        target_.Drop();
         if (stop.logText)
             log_.AppendOwnLine(stop.text);
         window_.MessageBox(stop.text, stop.title, Icon::Critical);
         return RunOutcome::Stopped;
     }
-    // The window ended the run early: a script it had opened and not completed is
-    // removed, so a truncated script never stays behind looking like a result. Only
-    // the regular file the run created or emptied goes; a pipe or a device stays,
-    // and so does a file put in its place meanwhile.
+    // The window ended the run early: a script it had opened and not completed
+    // does not stay behind looking like a result.
     RunOutcome Cancel()
     {
-        if (!script_.IsOpen())
-            return RunOutcome::Cancelled;
-        script_.Close();
-        const std::optional<FileId> now = RegularFileAt(scrPath_);
-        if (scriptId_ && now && now->device == scriptId_->device && now->inode == scriptId_->inode)
-            ::unlink(scrPath_.c_str());
+        if (target_.Script().IsOpen())
+            target_.Abandon();
         return RunOutcome::Cancelled;
     }
-    RunOutcome WriteFailed(const std::string& path)
+    RunOutcome WriteFailed(const std::string& path, int error)
     {
-        const int error = script_.Error();
-        return Fail(ErrorStop(WithReason("Fehler beim Schreiben der SCR Datei: " + path, error)));
+        return Fail(WriteFailure(path, error));
     }
 
     RunOutcome FullGeometryPass(const std::string& scrPath)
     {
-        if (auto stop = RunFullGeometry(window_, state_, options_, script_, log_, scrPath)) {
-            const RunOutcome outcome = Fail(*stop);
-            std::remove(scrPath.c_str()); // this mode leaves no half-written script
-            return outcome;
-        }
+        if (auto stop = RunFullGeometry(window_, state_, options_, target_, log_, scrPath))
+            return Fail(*stop);
         return RunOutcome::Completed;
     }
 
@@ -191,9 +134,7 @@ private:
     Variablen& state_;
     const ConversionOptions& options_;
     RunLog log_;
-    ScriptFile script_;
-    std::string scrPath_;
-    std::optional<FileId> scriptId_;
+    ScriptTarget target_;
 };
 
 RunOutcome Run::Execute()
@@ -217,20 +158,22 @@ RunOutcome Run::Execute()
             ErrorStop(WithReason("DXF Datei kann nicht gelesen werden: " + dxfPath, error)));
     log_.Append("fertig\r\n\r\n");
 
-    // Opening the script empties it: when it is the drawing itself, refuse before.
+    // Opening the script in place empties it, and a replacement would take the
+    // drawing's place: when it is the drawing itself, refuse before either.
     const std::string scrPath = window_.ReadField(Field::Txt_SCR);
     if (SameFile(dxfPath, scrPath))
         return Fail(ErrorStop("DXF Datei und SCR Datei sind dieselbe Datei: " + scrPath));
-    if (const int error = script_.Open(scrPath, repaint))
-        return Fail(
-            ErrorStop(WithReason("SCR Datei kann nicht geschrieben werden: " + scrPath, error)));
-    scrPath_ = scrPath;
-    scriptId_ = RegularFileAt(scrPath);
+    // Full geometry's script is complete or not there at all; the classic mode's
+    // grows in place, as it always has.
+    const auto way =
+        options_.fullGeometry ? ScriptTarget::Way::Replacing : ScriptTarget::Way::InPlace;
+    if (const int error = target_.Open(scrPath, way, repaint))
+        return Fail(OpenFailure(scrPath, error, target_.FolderRefused()));
 
     if (!CutLines(state_, log_, repaint)) {
         log_.Append("unbekanntes Format. BEENDE Konvertierung.\r\n");
-        if (!script_.Close())
-            return WriteFailed(scrPath);
+        if (const int error = target_.Drop())
+            return WriteFailed(scrPath, error);
         return RunOutcome::Stopped;
     }
     log_.Append("Konvertiere Datei...");
@@ -240,14 +183,9 @@ RunOutcome Run::Execute()
     log_.Append("fertig\r\n\r\n");
     if (options_.fullGeometry)
         return FullGeometryPass(scrPath);
-    log_.Append("Fehlermeldungen / Unbekannte Befehle der DXF Datei: \r\n");
-    log_.Append(std::string(76, '-') + std::string(CRLF));
-
-    const std::string layerText = window_.ReadField(Field::Txt_Layer);
-    const double layer = ReadLayerNumber(layerText);
-    if (!std::isfinite(layer))
-        return Fail(ErrorStop("Ungültiger Layer: \"" + layerText + "\""));
-    WriteScriptHeader(script_, layer);
+    log_.Append(ListHeading("Unbekannte Befehle"));
+    if (auto stop = WriteHeader(window_, target_.Script()))
+        return Fail(*stop);
     window_.SetProgress(0);
 
     ResetForScan(state_);
@@ -261,7 +199,7 @@ RunOutcome Run::Execute()
     const bool reachedEof = state_.LineIndex <= state_.Lines.Top();
 
     WindowSettings settings(window_);
-    ConverterContext context(state_, settings, script_);
+    ConverterContext context(state_, settings, target_.Script());
     context.pause = repaint;
     if (window_.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1)
         if (auto stop = FindOffset(context, window_))
@@ -270,15 +208,14 @@ RunOutcome Run::Execute()
         return Fail(*stop);
     // The script is complete here; closing it before the report means a full disk
     // can never be followed by statistics that look like success.
-    if (!script_.Close(repaint))
-        return WriteFailed(scrPath);
+    if (const int error = target_.Finish(repaint))
+        return WriteFailed(scrPath, error);
 
-    AppendUnknownRows(state_.UnknownList, log_);
+    AppendTallyRows(state_.UnknownList, "Unbekannte Befehle", log_);
     std::string report;
     if (!reachedEof)
         report += "Warnung: keine EOF Zeile gefunden, Datei bis zum Ende gelesen.\r\n";
-    report += std::string(66, '=') + "\r\n\r\n";
-    report += Statistics(state_);
+    report += ReportEnd(KindCounts(state_));
     log_.Append(report);
     return RunOutcome::Completed;
 }

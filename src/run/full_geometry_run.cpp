@@ -3,11 +3,13 @@
 #include "auto_offset.h"
 #include "expand/expansion.h"
 #include "full_geometry_sinks.h"
+#include "run_report.h"
 #include "script/converters.h"
 #include "script/cp1252.h"
 #include "script/number_rules.h"
 #include "window_settings.h"
 
+#include <array>
 #include <cmath>
 
 namespace vektrano {
@@ -85,24 +87,6 @@ Stop StopOf(const ExpandStop& stop, const LineTable& lines)
                      "): " + (stop.whileDrawing ? "Abbruch." : "nichts geschrieben."));
 }
 
-void AppendRows(const UnknownTally& tally, std::string_view label, RunLog& log)
-{
-    std::string rows;
-    for (const auto& row : tally.Rows()) {
-        rows += label;
-        rows += ": \t";
-        rows += std::to_string(row.count);
-        rows += "x\t";
-        AppendCp1252AsUtf8(rows, row.name);
-        rows += CRLF;
-        if (rows.size() >= (std::size_t{1} << 20)) {
-            log.Append(rows);
-            rows.clear();
-        }
-    }
-    log.Append(rows);
-}
-
 void AppendSkipRows(const SkipTally& tally, RunLog& log)
 {
     std::string rows;
@@ -118,32 +102,6 @@ void AppendSkipRows(const SkipTally& tally, RunLog& log)
         rows += CRLF;
     }
     log.Append(rows);
-}
-
-std::string Statistics(const ExpansionReport& report)
-{
-    static constexpr std::pair<const char*, const char*> kLabels[kDxfKinds] = {
-        {"Anzahl Linien: ", "\t\t"},   {"Anzahl Kreise: ", "\t\t"},
-        {"Anzahl Halbkreise: ", "\t"}, {"Anzahl Polyline: ", "\t\t"},
-        {"Anzahl LWPolyline: ", "\t"}, {"Anzahl Ellipsen: ", "\t\t"},
-        {"Anzahl Splines: ", "\t\t"},  {"Anzahl Blockreferenzen: ", "\t"},
-    };
-    std::string text;
-    for (std::size_t i = 0; i < kDxfKinds; ++i) {
-        text += kLabels[i].first;
-        text += std::to_string(report.kinds[i].met);
-        text += kLabels[i].second;
-        text += " davon konvertiert: ";
-        text += std::to_string(report.kinds[i].drawn);
-        text += CRLF;
-    }
-    return text;
-}
-
-Stop WriteFailure(const std::string& scrPath, int error)
-{
-    return ErrorStop("Fehler beim Schreiben der SCR Datei: " + scrPath + " (" +
-                     SystemReason(error) + ")");
 }
 
 ExpandSettings ReadSettings(WindowOperations& window, const ConversionOptions& options)
@@ -163,17 +121,16 @@ void AppendIntro(const ExpansionPlan& plan, RunLog& log)
     std::string intro = ModeLine(plan);
     if (plan.paperSpace)
         intro += "Der Modellbereich ist leer: der Papierbereich wird gezeichnet.\r\n";
-    intro += "\r\nFehlermeldungen / nicht gezeichnete Objekte der DXF Datei: \r\n";
-    intro += std::string(76, '-') + std::string(CRLF);
+    intro += "\r\n" + ListHeading("nicht gezeichnete Objekte");
     log.Append(intro);
 }
 
 void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const ExpansionReport& report,
                   RunLog& log)
 {
-    AppendRows(drawing.notDrawn, "Nicht gezeichnet", log);
+    AppendTallyRows(drawing.notDrawn, "Nicht gezeichnet", log);
     AppendSkipRows(report.skipped, log);
-    AppendRows(plan.missingBlocks, "Block fehlt", log);
+    AppendTallyRows(plan.missingBlocks, "Block fehlt", log);
     std::string tail;
     for (const BadSpline& spline : report.badSplines) {
         tail += "SPLINE in Zeile " + std::to_string(spline.line) + " nicht gezeichnet: ";
@@ -188,16 +145,19 @@ void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const Expan
         AppendCp1252AsUtf8(tail, name);
         tail += CRLF;
     }
-    tail += std::string(66, '=') + "\r\n\r\n";
-    tail += Statistics(report);
+    std::array<KindCount, kDxfKinds> kinds;
+    for (std::size_t i = 0; i < kDxfKinds; ++i)
+        kinds[i] = {report.kinds[i].met, report.kinds[i].drawn};
+    tail += ReportEnd(kinds);
     log.Append(tail);
 }
 
 } // namespace
 
 StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const ConversionOptions& options,
-                       ScriptFile& script, RunLog& log, const std::string& scrPath)
+                       ScriptTarget& target, RunLog& log, const std::string& scrPath)
 {
+    ScriptFile& script = target.Script();
     const auto repaint = [&window] { window.Repaint(); };
     const LineTable& lines = state.Lines;
     Drawing drawing;
@@ -218,11 +178,8 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
         return StopOf(*stop, lines);
     AppendIntro(plan, log);
 
-    const std::string layerText = window.ReadField(Field::Txt_Layer);
-    const double layer = ReadLayerNumber(layerText);
-    if (!std::isfinite(layer))
-        return ErrorStop("Ungültiger Layer: \"" + layerText + "\"");
-    WriteScriptHeader(script, layer);
+    if (auto stop = WriteHeader(window, script))
+        return stop;
 
     ProgressSteps progress(window);
     window.SetProgress(0);
@@ -251,8 +208,8 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     ScriptSink sink(writer);
     if (auto stop = Expand(lines, drawing, settings, plan, offset, sink, report, hooks))
         return StopOf(*stop, lines);
-    if (script.Failed() || !script.Close(repaint))
-        return WriteFailure(scrPath, script.Error());
+    if (const int error = target.Finish(repaint))
+        return WriteFailure(scrPath, error);
     AppendReport(drawing, plan, report, log);
     return std::nullopt;
 }

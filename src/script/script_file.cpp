@@ -36,6 +36,14 @@ int ScriptFile::Open(const std::string& path, const std::function<void()>& pause
     return 0;
 }
 
+void ScriptFile::Adopt(int fd)
+{
+    Close();
+    error_ = 0;
+    used_ = 0;
+    fd_ = fd;
+}
+
 // What O_TRUNC would do, in steps: freeing the blocks of an old script of hundreds
 // of MB at once takes up to a fifth of a second, and the window may repaint between
 // the steps. A pipe or a device is left as O_TRUNC leaves it.

@@ -24,6 +24,8 @@ public:
     // between the steps of emptying a large one. Returns 0 or the system's error
     // number.
     int Open(const std::string& path, const std::function<void()>& pause = {});
+    // Takes over a file opened for writing elsewhere, new and empty.
+    void Adopt(int fd);
     bool IsOpen() const { return fd_ >= 0; }
 
     // Pieces of the current line; EndLine() ends it with CR LF.

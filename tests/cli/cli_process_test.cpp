@@ -310,13 +310,27 @@ TEST_F(CliProcess, VersionAndHelpExitWithZero)
     }
 }
 
-TEST_F(CliProcess, StopSignalRemovesTheUnfinishedScriptAndExitsWith128PlusIt)
+TEST_F(CliProcess, StopSignalLeavesNoUnfinishedScriptAndExitsWith128PlusIt)
 {
     // The drawing comes through a named pipe the test keeps open, so the run waits
     // in its load until the test lets it go on: the signal arrives there, the run
-    // opens (empties) the old script after the load and ends at its first yield.
-    for (const auto& [signal, code] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
-        SCOPED_TRACE(signal);
+    // opens the script after the load and ends at its first yield. The classic mode
+    // has emptied the old script by then and removes it; full geometry has written
+    // beside it and leaves it as it was.
+    struct Case
+    {
+        int signal;
+        int code;
+        std::vector<std::string> args;
+        bool oldScriptStays;
+    };
+    const Case cases[] = {
+        {SIGINT, 130, {"plan.dxf"}, false},
+        {SIGTERM, 143, {"plan.dxf"}, false},
+        {SIGTERM, 143, {"--full-geometry", "plan.dxf"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + std::to_string(c.signal));
         const fs::path dxf = dir_ / "plan.dxf";
         const fs::path scr = Write("plan.scr", "alt\r\n");
         ASSERT_EQ(::mkfifo(dxf.c_str(), 0600), 0);
@@ -324,18 +338,25 @@ TEST_F(CliProcess, StopSignalRemovesTheUnfinishedScriptAndExitsWith128PlusIt)
         ASSERT_GE(pipe, 0);
         ASSERT_EQ(::write(pipe, kDrawing.data(), kDrawing.size()),
                   static_cast<ssize_t>(kDrawing.size()));
-        StartedCli cli = StartCli({"plan.dxf"}, dir_);
+        const std::set<std::string> before = Listing();
+        StartedCli cli = StartCli(c.args, dir_);
         const bool reading = WaitUntilOpen(cli.pid, dxf);
-        ::kill(cli.pid, signal);
+        ::kill(cli.pid, c.signal);
         ::close(pipe);
         const ProcessResult result = FinishCli(cli);
         ASSERT_TRUE(reading);
-        EXPECT_EQ(result.exitCode, code);
-        EXPECT_FALSE(fs::exists(scr));
+        EXPECT_EQ(result.exitCode, c.code);
+        if (c.oldScriptStays) {
+            EXPECT_EQ(ReadBytes(scr), "alt\r\n");
+            EXPECT_EQ(Listing(), before); // nothing of the run's own either
+        } else {
+            EXPECT_FALSE(fs::exists(scr));
+        }
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_TRUE(Contains(result.err, "keine SCR Datei")) << result.err;
         fs::remove(dxf);
+        fs::remove(scr);
     }
 }
 

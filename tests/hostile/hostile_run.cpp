@@ -14,7 +14,7 @@ RunResult HostileRun::ConvertPaths(const std::string& dxfPath, const std::string
     window_.SetField(Field::Txt_SCR, scrPath);
     const std::size_t messagesBefore = window_.Messages().size();
     RunResult result;
-    result.outcome = RunConversion(window_, state_);
+    result.outcome = RunConversion(window_, state_, options_);
     result.log = window_.Log();
     result.messages.assign(window_.Messages().begin() + static_cast<long>(messagesBefore),
                            window_.Messages().end());

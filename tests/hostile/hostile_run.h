@@ -47,6 +47,7 @@ protected:
     test::TempDir folder_;
     MemoryWindow window_;
     Variablen state_;
+    ConversionOptions options_;
 };
 
 } // namespace vektrano
