@@ -1,9 +1,11 @@
 #pragma once
 
+#include "board/layer_map.h"
 #include "expand/limits.h"
 #include "geometry/units.h"
 
 #include <optional>
+#include <string>
 
 namespace vektrano {
 
@@ -17,6 +19,12 @@ struct ConversionOptions
     std::optional<DrawingUnit> drawingUnit;
     // How far a flattened curve may stray from the true one, in millimetres.
     double tolerance = kDefaultTolerance;
+    // DXF layers onto Eagle layers; given, the run is full geometry grouped by
+    // Eagle layer. layerMapOrigin names it in the log (a file, or the window).
+    std::optional<LayerMap> layerMap;
+    std::string layerMapOrigin;
+    // The largest gap between two ends that contour welding closes, in millimetres.
+    double weldTolerance = 0.01;
 };
 
 } // namespace vektrano
