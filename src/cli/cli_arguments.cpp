@@ -6,11 +6,47 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <fstream>
+#include <iterator>
+#include <variant>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace vektrano {
+
+namespace {
+
+std::optional<double> ReadPlainNumber(const std::string& text)
+{
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc{} || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+// The --map rules first, then the file's: the first rule that matches wins.
+std::variant<LayerMap, std::string> ReadLayerMapOptions(const std::optional<std::string>& file,
+                                                        const std::vector<std::string>& rules)
+{
+    auto options = ParseMapOptions(rules);
+    if (std::holds_alternative<std::string>(options) || !file)
+        return options;
+    std::ifstream in(*file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        return "Layer-Zuordnung kann nicht gelesen werden: " + *file;
+    if (!in.is_open())
+        return "Layer-Zuordnung kann nicht gelesen werden: " + *file;
+    auto map = ParseLayerMap(text, *file);
+    if (std::holds_alternative<std::string>(map))
+        return map;
+    return JoinMaps(std::move(std::get<LayerMap>(options)), std::move(std::get<LayerMap>(map)));
+}
+
+} // namespace
 
 ParsedArguments ParseArguments(int argc, const char* const argv[])
 {
@@ -47,6 +83,13 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     text("--drawing-unit", drawingUnit);
     std::optional<std::string> tolerance;
     text("--tolerance", tolerance);
+    app.add_flag("--list-layers", o.listLayers);
+    std::optional<std::string> layerMap;
+    text("--layer-map", layerMap);
+    std::vector<std::string> mapRules;
+    app.add_option("--map", mapRules)->allow_extra_args(false);
+    std::optional<std::string> weldTolerance;
+    text("--weld-tolerance", weldTolerance);
 
     // "--width=" means the empty text, as GNU tools read it; CLI11 would take the
     // next argument as the value, so the empty value goes in as an argument of
@@ -94,14 +137,31 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
         }
     }
     if (tolerance) {
-        double value = 0;
-        const char* end = tolerance->data() + tolerance->size();
-        const auto [stop, error] = std::from_chars(tolerance->data(), end, value);
-        if (error != std::errc{} || stop != end || !(value >= 0.0001 && value <= 1)) {
+        const auto value = ReadPlainNumber(*tolerance);
+        if (!value || !(*value >= 0.0001 && *value <= 1)) {
             result.error = "--tolerance: " + *tolerance + " is not a number from 0.0001 to 1";
             return result;
         }
-        o.conversion.tolerance = value;
+        o.conversion.tolerance = *value;
+    }
+    if (weldTolerance) {
+        const auto value = ReadPlainNumber(*weldTolerance);
+        if (!value || !(*value >= 0 && *value <= 1)) {
+            result.error = "--weld-tolerance: " + *weldTolerance + " is not a number from 0 to 1";
+            return result;
+        }
+        o.conversion.weldTolerance = *value;
+    }
+    if (layerMap || !mapRules.empty()) {
+        auto map = ReadLayerMapOptions(layerMap, mapRules);
+        if (auto* error = std::get_if<std::string>(&map)) {
+            result.error = *error;
+            return result;
+        }
+        o.conversion.layerMap = std::move(std::get<LayerMap>(map));
+        o.conversion.layerMapOrigin =
+            layerMap ? *layerMap + (mapRules.empty() ? "" : " und --map") : "--map";
+        o.conversion.fullGeometry = true;
     }
     if (o.svgFile && o.svgFile->empty()) {
         result.error = "SVG is empty";

@@ -27,6 +27,8 @@ struct CliOptions
     std::optional<std::string> logFile;
     std::optional<std::string> svgFile;
     bool quiet = false;
+    // Writes a layer map for the drawing to standard output instead of a script.
+    bool listLayers = false;
     ConversionOptions conversion;
 };
 

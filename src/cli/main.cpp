@@ -1,12 +1,32 @@
 #include "cli/help_text.h"
 #include "cli_arguments.h"
 #include "cli_output.h"
+#include "run/layer_listing_run.h"
 #include "run/version.h"
 #include "stop_signals.h"
 
 #include <cstdio>
 
 using namespace vektrano;
+
+namespace {
+
+// A layer map for the drawing on standard output, ready to edit; no script.
+int ListLayers(const std::string& dxf)
+{
+    const auto listing = ReadLayerListing(dxf);
+    if (const auto* error = std::get_if<std::string>(&listing)) {
+        std::fprintf(stderr, "Fehler: %s\n", error->c_str());
+        return 1;
+    }
+    const std::size_t slash = dxf.find_last_of('/');
+    const std::string map = LayerListingMap(std::get<LayerListing>(listing),
+                                            slash == std::string::npos ? dxf : dxf.substr(slash + 1));
+    std::fwrite(map.data(), 1, map.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -24,6 +44,9 @@ int main(int argc, char* argv[])
         return 2;
     case ParsedArguments::Action::Run: break;
     }
+
+    if (parsed.options.listLayers)
+        return ListLayers(parsed.options.dxf);
 
     MemoryWindow window;
     ApplyOptions(parsed.options, window);

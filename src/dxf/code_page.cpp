@@ -111,3 +111,23 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos)
 }
 
 } // namespace vektrano
+
+namespace vektrano {
+
+std::string DxfTextToUtf8(std::string_view bytes, DxfCodePage page)
+{
+    if (page == DxfCodePage::Utf8)
+        return std::string(bytes);
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes)
+        AppendUtf8(text, Cp1252CodePoint(static_cast<unsigned char>(c)));
+    return text;
+}
+
+DxfCodePage CodePageOfDrawing(const LineTable& lines, std::size_t acadverLine)
+{
+    return acadverLine == 0 ? DxfCodePage::Windows1252 : CodePageOfVersion(lines[acadverLine]);
+}
+
+} // namespace vektrano

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/line_table.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -33,5 +35,16 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 // sequence (overlong, a surrogate, past U+10FFFF, cut short) gives nullopt and
 // moves pos by one byte, so a caller can put one "?" per bad byte.
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos);
+
+} // namespace vektrano
+
+namespace vektrano {
+
+// A name or text from the file as UTF-8: taken as it is from a UTF-8 drawing,
+// converted byte by byte from an older one.
+std::string DxfTextToUtf8(std::string_view bytes, DxfCodePage page);
+
+// The code page of a read drawing's strings, by its $ACADVER value line (0: none).
+DxfCodePage CodePageOfDrawing(const LineTable& lines, std::size_t acadverLine);
 
 } // namespace vektrano

@@ -2,7 +2,10 @@
 
 #include "auto_offset.h"
 #include "expand/expansion.h"
-#include "full_geometry_sinks.h"
+#include "board/board_writer.h"
+#include "board/script_sinks.h"
+#include "board_report.h"
+#include "dxf/code_page.h"
 #include "run_report.h"
 #include "script/converters.h"
 #include "script/cp1252.h"
@@ -11,20 +14,11 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace vektrano {
 
 namespace {
-
-// A factor as the log shows it: German decimal comma.
-std::string LogNumber(double value)
-{
-    std::string text = NumberText(value);
-    for (char& c : text)
-        if (c == '.')
-            c = ',';
-    return text;
-}
 
 std::string ModeLine(const ExpansionPlan& plan)
 {
@@ -116,9 +110,12 @@ ExpandSettings ReadSettings(WindowOperations& window, const ConversionOptions& o
     return settings;
 }
 
-void AppendIntro(const ExpansionPlan& plan, RunLog& log)
+void AppendIntro(const ExpansionPlan& plan, const ConversionOptions& options, RunLog& log)
 {
     std::string intro = ModeLine(plan);
+    intro += options.layerMap ? "Layer-Zuordnung: " + options.layerMapOrigin
+                              : std::string("keine Layer-Zuordnung");
+    intro += CRLF;
     if (plan.paperSpace)
         intro += "Der Modellbereich ist leer: der Papierbereich wird gezeichnet.\r\n";
     intro += "\r\n" + ListHeading("nicht gezeichnete Objekte");
@@ -126,7 +123,7 @@ void AppendIntro(const ExpansionPlan& plan, RunLog& log)
 }
 
 void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const ExpansionReport& report,
-                  RunLog& log)
+                  const BoardReport* board, RunLog& log)
 {
     AppendTallyRows(drawing.notDrawn, "Nicht gezeichnet", log);
     AppendSkipRows(report.skipped, log);
@@ -145,6 +142,8 @@ void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const Expan
         AppendCp1252AsUtf8(tail, name);
         tail += CRLF;
     }
+    if (board)
+        tail += BoardReportText(*board);
     std::array<KindCount, kDxfKinds> kinds;
     for (std::size_t i = 0; i < kDxfKinds; ++i)
         kinds[i] = {report.kinds[i].met, report.kinds[i].drawn};
@@ -176,7 +175,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     ExpansionPlan plan;
     if (auto stop = PlanExpansion(lines, drawing, settings, plan, repaint))
         return StopOf(*stop, lines);
-    AppendIntro(plan, log);
+    AppendIntro(plan, options, log);
 
     if (auto stop = WriteHeader(window, script))
         return stop;
@@ -187,10 +186,18 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     hooks.onPause = repaint;
     hooks.onProgress = [&progress](double value) { progress.Set(value); };
     ExpansionReport report;
+    const DxfCodePage page = CodePageOfDrawing(lines, drawing.acadver);
     if (window.ReadCheckBox(CheckBox::Chk_Auto_Offset) == 1) {
         Box extent;
         ExtentSink measure(extent);
-        if (auto stop = Expand(lines, drawing, settings, plan, {}, measure, report, hooks))
+        std::optional<LayerRoutes> routes;
+        std::optional<MappedSink> mapped;
+        if (options.layerMap) {
+            routes.emplace(*options.layerMap, page);
+            mapped.emplace(*routes, measure);
+        }
+        PrimitiveSink& sink = mapped ? static_cast<PrimitiveSink&>(*mapped) : measure;
+        if (auto stop = Expand(lines, drawing, settings, plan, {}, sink, report, hooks))
             return StopOf(*stop, lines);
         // Nothing drawn: nothing to move.
         const Point minimum = extent.Empty() ? Point{} : extent.min;
@@ -204,13 +211,32 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
         return stop;
     if (auto stop = fields.Offset(Axis::Y, offset.y))
         return stop;
-    ScriptWriter writer(script, widthBytes);
-    ScriptSink sink(writer);
-    if (auto stop = Expand(lines, drawing, settings, plan, offset, sink, report, hooks))
+    if (!options.layerMap) {
+        ScriptWriter writer(script, widthBytes);
+        ScriptSink sink(writer);
+        if (auto stop = Expand(lines, drawing, settings, plan, offset, sink, report, hooks))
+            return StopOf(*stop, lines);
+        if (const int error = target.Finish(repaint))
+            return WriteFailure(scrPath, error);
+        AppendReport(drawing, plan, report, nullptr, log);
+        return std::nullopt;
+    }
+    BoardSettings board;
+    board.map = &*options.layerMap;
+    board.fieldLayer = ReadLayerNumber(window.ReadField(Field::Txt_Layer));
+    board.fieldWidth = widthBytes;
+    board.weldTolerance = options.weldTolerance;
+    board.page = page;
+    BoardWriter writer(board, drawing);
+    if (auto stop = Expand(lines, drawing, settings, plan, offset, writer, report, hooks))
         return StopOf(*stop, lines);
+    BoardReport boardReport;
+    if (const int error = writer.Failed() ? writer.Error() : writer.Finish(script, repaint, boardReport))
+        return ErrorStop("Zwischenspeicher für die Layer kann nicht geschrieben werden (" +
+                         SystemReason(error) + ")");
     if (const int error = target.Finish(repaint))
         return WriteFailure(scrPath, error);
-    AppendReport(drawing, plan, report, log);
+    AppendReport(drawing, plan, report, &boardReport, log);
     return std::nullopt;
 }
 

@@ -8,6 +8,15 @@
 
 namespace vektrano {
 
+std::string LogNumber(double value)
+{
+    std::string text = NumberText(value);
+    for (char& c : text)
+        if (c == '.')
+            c = ',';
+    return text;
+}
+
 std::string ListHeading(std::string_view what)
 {
     std::string text = "Fehlermeldungen / ";

@@ -15,6 +15,9 @@ namespace vektrano {
 // The pieces of a run's log and script that do not depend on how the drawing is
 // converted: both modes call these, so their logs cannot drift apart.
 
+// A number as the log shows it: German decimal comma.
+std::string LogNumber(double value);
+
 // "Fehlermeldungen / WHAT der DXF Datei:" and the dashes under it.
 std::string ListHeading(std::string_view what);
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <algorithm>
 #include <system_error>
 #include <unistd.h>
 
@@ -14,6 +15,11 @@ namespace vektrano {
 
 ScriptFile::ScriptFile()
     : buffer_(new char[kBufferSize])
+{}
+
+ScriptFile::ScriptFile(std::size_t bufferSize)
+    : capacity_(std::max<std::size_t>(bufferSize, 4096))
+    , buffer_(new char[capacity_])
 {}
 
 ScriptFile::~ScriptFile() { Close(); }
@@ -69,7 +75,7 @@ int ScriptFile::Empty(const std::function<void()>& pause)
 
 void ScriptFile::AppendNumber(double value)
 {
-    if (kBufferSize - used_ < kMaxNumberText)
+    if (capacity_ - used_ < kMaxNumberText)
         Flush();
     used_ = static_cast<std::size_t>(WriteNumberText(buffer_.get() + used_, value) - buffer_.get());
 }
@@ -77,7 +83,7 @@ void ScriptFile::AppendNumber(double value)
 void ScriptFile::AppendLarge(std::string_view text)
 {
     Flush();
-    if (text.size() <= kBufferSize) {
+    if (text.size() <= capacity_) {
         text.copy(buffer_.get(), text.size());
         used_ = text.size();
     } else {

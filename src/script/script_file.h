@@ -16,6 +16,8 @@ class ScriptFile
 {
 public:
     ScriptFile();
+    // A file written in pieces of at most bufferSize bytes (at least 4 KiB).
+    explicit ScriptFile(std::size_t bufferSize);
     ~ScriptFile();
     ScriptFile(const ScriptFile&) = delete;
     ScriptFile& operator=(const ScriptFile&) = delete;
@@ -31,7 +33,7 @@ public:
     // Pieces of the current line; EndLine() ends it with CR LF.
     void Append(std::string_view text)
     {
-        if (text.size() > kBufferSize - used_)
+        if (text.size() > capacity_ - used_)
             AppendLarge(text);
         else {
             text.copy(buffer_.get() + used_, text.size());
@@ -64,6 +66,7 @@ private:
 
     int fd_ = -1;
     int error_ = 0;
+    std::size_t capacity_ = kBufferSize;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
 };

@@ -31,6 +31,30 @@ void ScriptWriter::Circle(Point centre, double radius)
     script_.EndLine();
 }
 
+void ScriptWriter::Hole(Point centre, double diameter)
+{
+    script_.Append("Hole ");
+    script_.AppendNumber(diameter);
+    AppendPoint(centre);
+    script_.WriteLine(";");
+}
+
+void ScriptWriter::Layer(double number)
+{
+    script_.Append("Layer ");
+    script_.AppendNumber(number);
+    script_.WriteLine(";");
+}
+
+void ScriptWriter::DefineLayer(double number, std::string_view name)
+{
+    script_.Append("Layer ");
+    script_.AppendNumber(number);
+    script_.Append(" ");
+    script_.Append(name);
+    script_.WriteLine(";");
+}
+
 void ScriptWriter::AppendPoint(Point p)
 {
     script_.Append(" (");

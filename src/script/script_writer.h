@@ -27,6 +27,12 @@ public:
     // positive), written with its sign.
     void Arc(Point from, Point to, double sweepDegrees, Spelling spelling);
     void Circle(Point centre, double radius);
+    // A drill of the given diameter; Eagle draws its circle on Dimension itself.
+    void Hole(Point centre, double diameter);
+    // Selects the layer for what follows.
+    void Layer(double number);
+    // Names a layer of the user's own (above 100), which a new board lacks.
+    void DefineLayer(double number, std::string_view name);
 
     bool Failed() const { return script_.Failed(); }
 

@@ -2,6 +2,7 @@
 
 #include "expand/primitive_sink.h"
 #include "geometry/arc.h"
+#include "layer_routes.h"
 #include "script/script_writer.h"
 
 namespace vektrano {
@@ -41,6 +42,48 @@ public:
 
 private:
     Box& box_;
+};
+
+} // namespace vektrano
+
+namespace vektrano {
+
+// Hands on only what a layer map draws, so the automatic offset measures exactly
+// the layers that reach the script.
+class MappedSink final : public PrimitiveSink
+{
+public:
+    MappedSink(LayerRoutes& routes, PrimitiveSink& inner)
+        : routes_(routes)
+        , inner_(inner)
+    {}
+
+    void Segment(const PrimitiveSource& source, Point from, Point to) override
+    {
+        if (Drawn(source))
+            inner_.Segment(source, from, to);
+    }
+    void Arc(const PrimitiveSource& source, Point from, Point to, double sweepDegrees) override
+    {
+        if (Drawn(source))
+            inner_.Arc(source, from, to, sweepDegrees);
+    }
+    void Circle(const PrimitiveSource& source, Point centre, double radius) override
+    {
+        if (Drawn(source))
+            inner_.Circle(source, centre, radius);
+    }
+    void Chain(const PrimitiveSource& source, std::span<const Point> points) override
+    {
+        if (Drawn(source))
+            inner_.Chain(source, points);
+    }
+
+private:
+    bool Drawn(const PrimitiveSource& source) { return !routes_.Of(source.layer).Off(); }
+
+    LayerRoutes& routes_;
+    PrimitiveSink& inner_;
 };
 
 } // namespace vektrano

@@ -1,4 +1,4 @@
-#include "full_geometry_sinks.h"
+#include "script_sinks.h"
 
 namespace vektrano {
 
