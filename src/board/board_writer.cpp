@@ -258,8 +258,7 @@ void BoardWriter::WriteContours(Group& group, ScriptFile& script, BoardReport& r
     report.contours.push_back(std::move(contours));
 }
 
-int BoardWriter::Finish(ScriptFile& script, const std::function<void()>& pause,
-                        BoardReport& report)
+int BoardWriter::Finish(ScriptFile& script, const std::function<void()>& pause, BoardReport& report)
 {
     report = {};
     if (error_ != 0)

@@ -18,8 +18,8 @@ namespace vektrano {
 struct BoardSettings
 {
     const LayerMap* map = nullptr;
-    double fieldLayer = 20;  // where layers no rule names go, as lines
-    std::string fieldWidth;  // the width field in the script's code page
+    double fieldLayer = 20; // where layers no rule names go, as lines
+    std::string fieldWidth; // the width field in the script's code page
     double weldTolerance = 0.01;
     DxfCodePage page = DxfCodePage::Windows1252;
 };
@@ -100,8 +100,8 @@ private:
     LayerRoutes routes_;
     std::vector<std::unique_ptr<Group>> groups_;
     std::vector<std::unique_ptr<Target>> targets_; // by LayerRoute::index
-    std::vector<long long> hiddenEntities_;         // by LayerRoute::index
-    std::vector<long long> offEntities_;            // by LayerRoute::index: map says aus
+    std::vector<long long> hiddenEntities_;        // by LayerRoute::index
+    std::vector<long long> offEntities_;           // by LayerRoute::index: map says aus
     HoleSet holes_;
     Box extent_;
     int error_ = 0;

@@ -15,7 +15,7 @@ namespace vektrano {
 // layer is shown: the table a user edits a layer map from.
 struct LayerContent
 {
-    std::string name; // UTF-8, as the file spells it
+    std::string name;     // UTF-8, as the file spells it
     bool inTable = false; // named in the LAYER table, not only by entities
     bool off = false;
     bool frozen = false;

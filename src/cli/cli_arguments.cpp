@@ -8,9 +8,9 @@
 #include <charconv>
 #include <fstream>
 #include <iterator>
-#include <variant>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace vektrano {

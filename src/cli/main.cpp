@@ -20,8 +20,8 @@ int ListLayers(const std::string& dxf)
         return 1;
     }
     const std::size_t slash = dxf.find_last_of('/');
-    const std::string map = LayerListingMap(std::get<LayerListing>(listing),
-                                            slash == std::string::npos ? dxf : dxf.substr(slash + 1));
+    const std::string map = LayerListingMap(
+        std::get<LayerListing>(listing), slash == std::string::npos ? dxf : dxf.substr(slash + 1));
     std::fwrite(map.data(), 1, map.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

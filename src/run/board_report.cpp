@@ -13,10 +13,7 @@ namespace {
 constexpr double kSmallBoardWidth = 100;
 constexpr double kSmallBoardHeight = 80;
 
-std::string Millimetres(double value)
-{
-    return LogNumber(std::round(value * 1000) / 1000);
-}
+std::string Millimetres(double value) { return LogNumber(std::round(value * 1000) / 1000); }
 
 std::string PointText(Point p)
 {
@@ -46,16 +43,16 @@ std::string Tally(const EagleLayerTally& tally)
 std::string Contours(const ContourReport& contour)
 {
     const std::string layer = LayerName(contour.layer);
-    std::string text = "Kontur auf " + layer + ": " + std::to_string(contour.closed) +
-                       " geschlossen";
+    std::string text =
+        "Kontur auf " + layer + ": " + std::to_string(contour.closed) + " geschlossen";
     if (contour.board)
         text += ", die größte " + Size(*contour.board) +
                 " (die Platine), Ausschnitte darin: " + std::to_string(contour.cutOuts);
     text += "; größte geschlossene Lücke " + Millimetres(contour.largestGap) + " mm" +
             std::string(CRLF);
     if (contour.open != 0) {
-        text += "ACHTUNG: Kontur auf " + layer + " nicht geschlossen: " +
-                std::to_string(contour.open) +
+        text += "ACHTUNG: Kontur auf " + layer +
+                " nicht geschlossen: " + std::to_string(contour.open) +
                 " offene Ketten. Eagle braucht einen geschlossenen Umriss." + std::string(CRLF);
         for (const auto& [from, to] : contour.openEnds)
             text += "  offen von " + PointText(from) + " bis " + PointText(to) + std::string(CRLF);

@@ -1,11 +1,11 @@
 #include "full_geometry_run.h"
 
 #include "auto_offset.h"
-#include "expand/expansion.h"
 #include "board/board_writer.h"
 #include "board/script_sinks.h"
 #include "board_report.h"
 #include "dxf/code_page.h"
+#include "expand/expansion.h"
 #include "run_report.h"
 #include "script/converters.h"
 #include "script/cp1252.h"
@@ -231,7 +231,8 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     if (auto stop = Expand(lines, drawing, settings, plan, offset, writer, report, hooks))
         return StopOf(*stop, lines);
     BoardReport boardReport;
-    if (const int error = writer.Failed() ? writer.Error() : writer.Finish(script, repaint, boardReport))
+    if (const int error =
+            writer.Failed() ? writer.Error() : writer.Finish(script, repaint, boardReport))
         return ErrorStop("Zwischenspeicher für die Layer kann nicht geschrieben werden (" +
                          SystemReason(error) + ")");
     if (const int error = target.Finish(repaint))

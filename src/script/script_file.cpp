@@ -2,12 +2,12 @@
 
 #include "number_rules.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
-#include <algorithm>
 #include <system_error>
 #include <unistd.h>
 
