@@ -40,7 +40,8 @@ std::string ModeLine(const ExpansionPlan& plan)
 }
 
 constexpr std::string_view kKindNames[kDxfKinds] = {
-    "LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE", "INSERT",
+    "LINE",  "CIRCLE", "ARC",    "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE",
+    "INSERT", "TEXT",  "MTEXT", "ATTRIB", "HATCH",    "SOLID",      "TRACE",
 };
 
 std::string_view KindName(DxfKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
@@ -54,6 +55,8 @@ std::string_view ReasonText(SkipReason reason)
     case SkipReason::RadiusNotPositive: return "Radius nicht positiv";
     case SkipReason::Mesh: return "Netz";
     case SkipReason::RatioNotPositive: return "Achsenverhältnis nicht positiv";
+    case SkipReason::Invisible: return "unsichtbar";
+    case SkipReason::HeightNotPositive: return "Höhe nicht positiv";
     }
     return {};
 }
