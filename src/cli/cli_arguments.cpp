@@ -47,6 +47,8 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     text("--drawing-unit", drawingUnit);
     std::optional<std::string> tolerance;
     text("--tolerance", tolerance);
+    std::optional<std::string> textRatio;
+    text("--text-ratio", textRatio);
 
     // "--width=" means the empty text, as GNU tools read it; CLI11 would take the
     // next argument as the value, so the empty value goes in as an argument of
@@ -102,6 +104,16 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
             return result;
         }
         o.conversion.tolerance = value;
+    }
+    if (textRatio) {
+        int value = 0;
+        const char* end = textRatio->data() + textRatio->size();
+        const auto [stop, error] = std::from_chars(textRatio->data(), end, value);
+        if (error != std::errc{} || stop != end || value < 0 || value > 31) {
+            result.error = "--text-ratio: " + *textRatio + " is not a whole number from 0 to 31";
+            return result;
+        }
+        o.conversion.textRatio = value;
     }
     if (o.svgFile && o.svgFile->empty()) {
         result.error = "SVG is empty";
