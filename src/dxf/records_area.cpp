@@ -344,8 +344,7 @@ BadLine HatchReader::ReadSplineEdge(HatchEdge& edge)
     // next edge follow it.
     if (cursor_.Code() == 97 && OneOf(cursor_.CodeAfter(), {11, 12, 13, 72, 97}))
         cursor_.Next();
-    for (auto code = cursor_.Code(); OneOf(code, {11, 21, 12, 22, 13, 23});
-         code = cursor_.Code()) {
+    for (auto code = cursor_.Code(); OneOf(code, {11, 21, 12, 22, 13, 23}); code = cursor_.Code()) {
         double number = 0;
         if (auto bad = Number(number))
             return bad;

@@ -19,13 +19,13 @@ enum class AreaFault : std::uint8_t {
 // One edge of a HATCH boundary path, in the hatch's own plane.
 struct HatchEdge
 {
-    std::uint8_t type = 1; // 72: 1 line, 2 circular arc, 3 elliptic arc, 4 spline
-    bool ccw = true;       // 73 of the arcs
-    Point a;               // line start (10, 20); arc and ellipse centre
-    Point b;               // line end (11, 21); the ellipse's major axis end from its centre
-    double radius = 0;     // 40: circular arc radius; elliptic arc minor-to-major ratio
-    double start = 0;      // 50, degrees as stored (a clockwise arc stores 360 minus them)
-    double end = 0;        // 51
+    std::uint8_t type = 1;  // 72: 1 line, 2 circular arc, 3 elliptic arc, 4 spline
+    bool ccw = true;        // 73 of the arcs
+    Point a;                // line start (10, 20); arc and ellipse centre
+    Point b;                // line end (11, 21); the ellipse's major axis end from its centre
+    double radius = 0;      // 40: circular arc radius; elliptic arc minor-to-major ratio
+    double start = 0;       // 50, degrees as stored (a clockwise arc stores 360 minus them)
+    double end = 0;         // 51
     std::size_t spline = 0; // spline edges: index into HatchRecord::splines
 };
 
@@ -42,7 +42,7 @@ struct HatchSpline
 // A boundary path: a polyline (92 bit 2) or a list of edges, closed either way.
 struct HatchPath
 {
-    int flags = 0;      // 92
+    int flags = 0; // 92
     bool polyline = false;
     std::size_t first = 0; // its vertices (polyline) or edges, [first, last)
     std::size_t last = 0;

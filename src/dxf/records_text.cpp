@@ -25,9 +25,7 @@ BadLine DecodeTextOrAttrib(const LineTable& lines, const DxfEntity& entity, Text
         case 1: record.text = lines[value]; return std::nullopt;
         case 7: record.style = TrimSpaces(lines[value]); return std::nullopt;
         case 8: record.common.layer = TrimSpaces(lines[value]); return std::nullopt;
-        case 10:
-            record.common.blame = value;
-            return ReadFiniteNumber(lines, value, record.first.x);
+        case 10: record.common.blame = value; return ReadFiniteNumber(lines, value, record.first.x);
         case 20: return ReadFiniteNumber(lines, value, record.first.y);
         case 11: record.hasSecond = true; return ReadFiniteNumber(lines, value, record.second.x);
         case 21: return ReadFiniteNumber(lines, value, record.second.y);
@@ -37,8 +35,7 @@ BadLine DecodeTextOrAttrib(const LineTable& lines, const DxfEntity& entity, Text
         case 50: return ReadFiniteNumber(lines, value, record.rotation);
         case 71: return ReadFlags(lines, value, record.mirror);
         case 72: return ReadFlags(lines, value, record.horizontal);
-        case 70:
-            return attrib ? ReadFlags(lines, value, record.attributeFlags) : std::nullopt;
+        case 70: return attrib ? ReadFlags(lines, value, record.attributeFlags) : std::nullopt;
         default: break;
         }
         if (code == verticalCode)
@@ -87,42 +84,40 @@ BadLine DecodeMText(const LineTable& lines, const DxfEntity& entity, MTextRecord
     record.height = record.lineSpacing = 0;
     record.attachment = record.drawingDirection = 1;
     std::string_view last;
-    auto bad = WalkPairs(lines, entity.begin + 2, entity.end,
-                         [&](int code, std::size_t value) -> BadLine {
-                             switch (code) {
-                             case 1: last = lines[value]; return std::nullopt;
-                             case 3: record.content += lines[value]; return std::nullopt;
-                             case 7: record.style = TrimSpaces(lines[value]); return std::nullopt;
-                             case 8:
-                                 record.common.layer = TrimSpaces(lines[value]);
-                                 return std::nullopt;
-                             case 10:
-                                 record.common.blame = value;
-                                 return ReadFiniteNumber(lines, value, record.at.x);
-                             case 20: return ReadFiniteNumber(lines, value, record.at.y);
-                             case 30: return ReadFiniteNumber(lines, value, record.at.z);
-                             case 11:
-                                 record.useDirection = true;
-                                 return ReadFiniteNumber(lines, value, record.direction.x);
-                             case 21: return ReadFiniteNumber(lines, value, record.direction.y);
-                             case 31: return ReadFiniteNumber(lines, value, record.direction.z);
-                             case 40: return ReadFiniteNumber(lines, value, record.height);
-                             case 44: return ReadFiniteNumber(lines, value, record.lineSpacing);
-                             case 50:
-                                 record.useDirection = false;
-                                 return ReadFiniteNumber(lines, value, record.rotation);
-                             case 71: return ReadFlags(lines, value, record.attachment);
-                             case 72: return ReadFlags(lines, value, record.drawingDirection);
-                             default: break;
-                             }
-                             if (IsExtrusionCode(code)) {
-                                 double number = 0;
-                                 if (auto bad = ReadFiniteNumber(lines, value, number))
-                                     return bad;
-                                 TakeExtrusion(code, number, record.common.extrusion);
-                             }
-                             return std::nullopt;
-                         });
+    auto bad =
+        WalkPairs(lines, entity.begin + 2, entity.end, [&](int code, std::size_t value) -> BadLine {
+            switch (code) {
+            case 1: last = lines[value]; return std::nullopt;
+            case 3: record.content += lines[value]; return std::nullopt;
+            case 7: record.style = TrimSpaces(lines[value]); return std::nullopt;
+            case 8: record.common.layer = TrimSpaces(lines[value]); return std::nullopt;
+            case 10:
+                record.common.blame = value;
+                return ReadFiniteNumber(lines, value, record.at.x);
+            case 20: return ReadFiniteNumber(lines, value, record.at.y);
+            case 30: return ReadFiniteNumber(lines, value, record.at.z);
+            case 11:
+                record.useDirection = true;
+                return ReadFiniteNumber(lines, value, record.direction.x);
+            case 21: return ReadFiniteNumber(lines, value, record.direction.y);
+            case 31: return ReadFiniteNumber(lines, value, record.direction.z);
+            case 40: return ReadFiniteNumber(lines, value, record.height);
+            case 44: return ReadFiniteNumber(lines, value, record.lineSpacing);
+            case 50:
+                record.useDirection = false;
+                return ReadFiniteNumber(lines, value, record.rotation);
+            case 71: return ReadFlags(lines, value, record.attachment);
+            case 72: return ReadFlags(lines, value, record.drawingDirection);
+            default: break;
+            }
+            if (IsExtrusionCode(code)) {
+                double number = 0;
+                if (auto bad = ReadFiniteNumber(lines, value, number))
+                    return bad;
+                TakeExtrusion(code, number, record.common.extrusion);
+            }
+            return std::nullopt;
+        });
     record.content += last;
     return bad;
 }

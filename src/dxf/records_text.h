@@ -32,14 +32,14 @@ struct MTextRecord
     DxfCommon common;
     std::string content; // the 3 pieces in order, then the 1 piece
     std::string_view style;
-    Vector3 at;        // 10, 20, 30
-    Vector3 direction; // 11, 21, 31
+    Vector3 at;          // 10, 20, 30
+    Vector3 direction;   // 11, 21, 31
     double rotation = 0; // 50, degrees
     // Whether the direction came after the rotation: the later of the two counts.
     bool useDirection = false;
-    double height = 0;      // 40
-    double lineSpacing = 0; // 44, 0 when absent
-    int attachment = 1;     // 71
+    double height = 0;        // 40
+    double lineSpacing = 0;   // 44, 0 when absent
+    int attachment = 1;       // 71
     int drawingDirection = 1; // 72
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "expansion_plan.h"
 #include "dxf/records_area.h"
+#include "expansion_plan.h"
 #include "geometry/nurbs.h"
 #include "primitive_sink.h"
 

@@ -1,7 +1,7 @@
 // The placer's filled areas: HATCH, SOLID and TRACE, each handed on as a
 // PlacedArea of flattened rings.
-#include "geometry/area_polygons.h"
 #include "geometry/arc.h"
+#include "geometry/area_polygons.h"
 #include "geometry/flatten.h"
 #include "placement.h"
 #include "placer.h"

@@ -9,10 +9,7 @@ namespace vektrano {
 
 namespace {
 
-double AngleOf(Point direction)
-{
-    return std::atan2(direction.y, direction.x) / kRadians;
-}
+double AngleOf(Point direction) { return std::atan2(direction.y, direction.x) / kRadians; }
 
 Vector3 Normalized(Vector3 v)
 {
@@ -87,8 +84,8 @@ ExpandStopOr Placer::DrawMText(const DxfEntity& entity, const Affine& transform)
     placedText_.lines = PlainMTextLines(m.content, codePage_);
     if (placedText_.lines.empty())
         return std::nullopt;
-    const Vector3 normal = IsUsableExtrusion(m.common.extrusion) ? Normalized(m.common.extrusion)
-                                                                  : Vector3{0, 0, 1};
+    const Vector3 normal =
+        IsUsableExtrusion(m.common.extrusion) ? Normalized(m.common.extrusion) : Vector3{0, 0, 1};
     Point baseline, up;
     const Vector3 d = m.direction;
     if (m.useDirection && (d.x != 0 || d.y != 0 || d.z != 0) &&
@@ -133,8 +130,8 @@ ExpandStopOr Placer::EmitText(Point anchor, Point u, Point v, double height, dou
     text.angle = angle;
     text.mirrored = mirrored;
     text.align = align;
-    text.anchor = TextLineAnchor(anchor, angle, text.lineSpacing, align.vertical, 0,
-                                 text.lines.size());
+    text.anchor =
+        TextLineAnchor(anchor, angle, text.lineSpacing, align.vertical, 0, text.lines.size());
     if (!Finite(text.anchor) || !Finite(LineAnchor(text, text.lines.size() - 1)))
         return NotFinite(blame);
     sink_.Text(source_, text);

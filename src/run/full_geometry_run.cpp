@@ -40,8 +40,8 @@ std::string ModeLine(const ExpansionPlan& plan)
 }
 
 constexpr std::string_view kKindNames[kDxfKinds] = {
-    "LINE",  "CIRCLE", "ARC",    "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE",
-    "INSERT", "TEXT",  "MTEXT", "ATTRIB", "HATCH",    "SOLID",      "TRACE",
+    "LINE",   "CIRCLE", "ARC",   "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE",
+    "INSERT", "TEXT",   "MTEXT", "ATTRIB",   "HATCH",      "SOLID",   "TRACE",
 };
 
 std::string_view KindName(DxfKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }

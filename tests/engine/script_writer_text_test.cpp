@@ -48,8 +48,8 @@ TEST(ScriptWriterText, WritesChangesOnlyWhenTheyDiffer)
     // The line below the blank one keeps its place: two spacings down the
     // turned frame, which points along +x at 90 degrees.
     const std::vector<std::string> expected = {
-        "Change Size 2;",       "Change Ratio 8;",           "Change Align Bottom Left;",
-        "Text 'AB' SR0 (1 2);", "Text 'CD' SR0 (1 2);",      "Change Ratio 12;",
+        "Change Size 2;",          "Change Ratio 8;",       "Change Align Bottom Left;",
+        "Text 'AB' SR0 (1 2);",    "Text 'CD' SR0 (1 2);",  "Change Ratio 12;",
         "Change Align Top Right;", "Text 'A' SMR90 (1 2);", "Text 'C' SMR90 (7 2);",
     };
     EXPECT_EQ(lines, expected);
@@ -68,7 +68,8 @@ struct PolygonCase
 TEST(ScriptWriterPolygon, ClosesOnTheFirstCornerAndDropsCornersThatPrintAlike)
 {
     const std::vector<PolygonCase> cases = {
-        {"a square", {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+        {"a square",
+         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
          {"Polygon 0.1 (0 0) (1 0) (1 1) (0 1) (0 0);"}},
         {"the first corner repeated and a corner printing like its neighbour",
          {{0, 0}, {1, 0}, {1 + 2e-15, 0}, {1, 1}, {0, 0}},

@@ -107,11 +107,8 @@ struct TextCase
 
 TEST(TextPlacement, FollowsBlocksUnitsAndMirrors)
 {
-    const std::string text = Entity("TEXT", {{"8", "0"},
-                                             {"10", "1"},
-                                             {"20", "0"},
-                                             {"40", "2"},
-                                             {"1", "Hi"}});
+    const std::string text =
+        Entity("TEXT", {{"8", "0"}, {"10", "1"}, {"20", "0"}, {"40", "2"}, {"1", "Hi"}});
     const std::string justified = Entity("TEXT", {{"8", "0"},
                                                   {"10", "0"},
                                                   {"20", "0"},
@@ -123,26 +120,87 @@ TEST(TextPlacement, FollowsBlocksUnitsAndMirrors)
                                                   {"1", "R"}});
     const TextAlign bottomLeft{};
     const std::vector<TextCase> cases = {
-        {"a block turned a quarter", Sections(Block("B", text), Insert("B", {{"10", "10"}, {"20", "10"}, {"50", "90"}})),
-         {10, 11}, 90, 2, false, bottomLeft, {"Hi"}},
-        {"a block mirrored in x", Sections(Block("B", text), Insert("B", {{"41", "-1"}})), {-1, 0},
-         0, 2, true, bottomLeft, {"Hi"}},
-        {"a block mirrored in y", Sections(Block("B", text), Insert("B", {{"42", "-1"}})), {1, 0},
-         180, 2, true, bottomLeft, {"Hi"}},
+        {"a block turned a quarter",
+         Sections(Block("B", text), Insert("B", {{"10", "10"}, {"20", "10"}, {"50", "90"}})),
+         {10, 11},
+         90,
+         2,
+         false,
+         bottomLeft,
+         {"Hi"}},
+        {"a block mirrored in x",
+         Sections(Block("B", text), Insert("B", {{"41", "-1"}})),
+         {-1, 0},
+         0,
+         2,
+         true,
+         bottomLeft,
+         {"Hi"}},
+        {"a block mirrored in y",
+         Sections(Block("B", text), Insert("B", {{"42", "-1"}})),
+         {1, 0},
+         180,
+         2,
+         true,
+         bottomLeft,
+         {"Hi"}},
         {"a doubled block and a top right text at its second point",
-         Sections(Block("B", justified), Insert("B", {{"41", "2"}, {"42", "2"}})), {10, 0}, 0, 2,
-         false, {HorizontalAlign::Right, VerticalAlign::Top}, {"R"}},
-        {"a backward text", Sections("", Entity("TEXT", {{"8", "0"}, {"10", "3"}, {"20", "4"}, {"40", "1"}, {"71", "2"}, {"1", "B"}})),
-         {3, 4}, 0, 1, true, bottomLeft, {"B"}},
+         Sections(Block("B", justified), Insert("B", {{"41", "2"}, {"42", "2"}})),
+         {10, 0},
+         0,
+         2,
+         false,
+         {HorizontalAlign::Right, VerticalAlign::Top},
+         {"R"}},
+        {"a backward text",
+         Sections(
+             "",
+             Entity("TEXT",
+                    {{"8", "0"}, {"10", "3"}, {"20", "4"}, {"40", "1"}, {"71", "2"}, {"1", "B"}})),
+         {3, 4},
+         0,
+         1,
+         true,
+         bottomLeft,
+         {"B"}},
         {"an inch drawing",
-         "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$INSUNITS\r\n70\r\n1\r\n0\r\nENDSEC\r\n" + Sections("", text),
-         {25.4, 0}, 0, 50.8, false, bottomLeft, {"Hi"}},
+         "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$INSUNITS\r\n70\r\n1\r\n0\r\nENDSEC\r\n" +
+             Sections("", text),
+         {25.4, 0},
+         0,
+         50.8,
+         false,
+         bottomLeft,
+         {"Hi"}},
         {"an MTEXT of two lines attached bottom left",
-         Sections("", Entity("MTEXT", {{"8", "0"}, {"10", "0"}, {"20", "0"}, {"40", "3"}, {"71", "7"}, {"1", "A\\PB"}})),
-         {0, 5}, 0, 3, false, bottomLeft, {"A", "B"}, 5},
+         Sections(
+             "",
+             Entity(
+                 "MTEXT",
+                 {{"8", "0"}, {"10", "0"}, {"20", "0"}, {"40", "3"}, {"71", "7"}, {"1", "A\\PB"}})),
+         {0, 5},
+         0,
+         3,
+         false,
+         bottomLeft,
+         {"A", "B"},
+         5},
         {"an MTEXT turned by its direction and centred",
-         Sections("", Entity("MTEXT", {{"8", "0"}, {"10", "1"}, {"20", "1"}, {"40", "1"}, {"71", "5"}, {"11", "0"}, {"21", "2"}, {"1", "C"}})),
-         {1, 1}, 90, 1, false, {HorizontalAlign::Center, VerticalAlign::Center}, {"C"}, 5.0 / 3},
+         Sections("", Entity("MTEXT", {{"8", "0"},
+                                       {"10", "1"},
+                                       {"20", "1"},
+                                       {"40", "1"},
+                                       {"71", "5"},
+                                       {"11", "0"},
+                                       {"21", "2"},
+                                       {"1", "C"}})),
+         {1, 1},
+         90,
+         1,
+         false,
+         {HorizontalAlign::Center, VerticalAlign::Center},
+         {"C"},
+         5.0 / 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,12 +219,23 @@ TEST(TextPlacement, FollowsBlocksUnitsAndMirrors)
 
 TEST(TextPlacement, DrawsVisibleAttributesOnlyAndNothingWhenOff)
 {
-    const std::string dxf = Sections(
-        Block("B", ""),
-        Insert("B", {{"66", "1"}, {"10", "5"}, {"20", "5"}}) +
-            Entity("ATTRIB", {{"8", "0"}, {"10", "3"}, {"20", "4"}, {"40", "1"}, {"1", "R1"}, {"2", "REF"}, {"70", "0"}}) +
-            Entity("ATTRIB", {{"8", "0"}, {"10", "3"}, {"20", "6"}, {"40", "1"}, {"1", "X"}, {"2", "H"}, {"70", "1"}}) +
-            Entity("SEQEND", {{"8", "0"}}) + Line("0", "0", "1", "0"));
+    const std::string dxf =
+        Sections(Block("B", ""), Insert("B", {{"66", "1"}, {"10", "5"}, {"20", "5"}}) +
+                                     Entity("ATTRIB", {{"8", "0"},
+                                                       {"10", "3"},
+                                                       {"20", "4"},
+                                                       {"40", "1"},
+                                                       {"1", "R1"},
+                                                       {"2", "REF"},
+                                                       {"70", "0"}}) +
+                                     Entity("ATTRIB", {{"8", "0"},
+                                                       {"10", "3"},
+                                                       {"20", "6"},
+                                                       {"40", "1"},
+                                                       {"1", "X"},
+                                                       {"2", "H"},
+                                                       {"70", "1"}}) +
+                                     Entity("SEQEND", {{"8", "0"}}) + Line("0", "0", "1", "0"));
     const Expanded on = Expand(dxf);
     ASSERT_EQ(on.sink.texts.size(), 1u);
     EXPECT_EQ(on.sink.texts[0].kind, DxfKind::Attrib);
@@ -198,7 +267,8 @@ std::string Hatch(bool solid, std::initializer_list<std::string> paths)
 
 std::string PolylinePath(std::initializer_list<std::pair<int, int>> corners)
 {
-    std::string text = "92\r\n2\r\n72\r\n0\r\n73\r\n1\r\n93\r\n" + std::to_string(corners.size()) + "\r\n";
+    std::string text =
+        "92\r\n2\r\n72\r\n0\r\n73\r\n1\r\n93\r\n" + std::to_string(corners.size()) + "\r\n";
     for (const auto& [x, y] : corners)
         text += "10\r\n" + std::to_string(x) + "\r\n20\r\n" + std::to_string(y) + "\r\n";
     return text + "97\r\n0\r\n";
@@ -220,19 +290,28 @@ std::string LinePath(std::initializer_list<std::pair<int, int>> corners, std::si
 
 TEST(AreaPlacement, BringsHatchRingsSolidsAndFaults)
 {
-    const std::string circle =
-        "92\r\n1\r\n93\r\n1\r\n72\r\n2\r\n10\r\n0\r\n20\r\n0\r\n40\r\n2\r\n50\r\n0\r\n51\r\n360\r\n73\r\n1\r\n97\r\n0\r\n";
+    const std::string circle = "92\r\n1\r\n93\r\n1\r\n72\r\n2\r\n10\r\n0\r\n20\r\n0\r\n40\r\n2\r\n5"
+                               "0\r\n0\r\n51\r\n360\r\n73\r\n1\r\n97\r\n0\r\n";
     const std::string dxf = Sections(
-        "", Hatch(true, {PolylinePath({{0, 0}, {10, 0}, {10, 10}, {0, 10}}),
-                         LinePath({{3, 3}, {3, 7}, {7, 7}, {7, 3}}, 4)}) +
-                Hatch(true, {circle}) + Hatch(false, {LinePath({{0, 0}, {1, 0}, {0, 1}}, 3)}) +
-                Entity("SOLID", {{"8", "0"}, {"10", "0"}, {"20", "0"}, {"11", "10"}, {"21", "0"},
-                                 {"12", "0"}, {"22", "5"}, {"13", "10"}, {"23", "5"}}) +
-                // An edge count above the edges present, then edges that do not meet.
-                Hatch(true, {LinePath({{0, 0}, {1, 0}, {0, 1}}, 4)}) +
-                Hatch(true, {"92\r\n1\r\n93\r\n2\r\n72\r\n1\r\n10\r\n0\r\n20\r\n0\r\n11\r\n1\r\n21\r\n0\r\n"
-                             "72\r\n1\r\n10\r\n5\r\n20\r\n5\r\n11\r\n0\r\n21\r\n0\r\n97\r\n0\r\n"}) +
-                Line("0", "0", "1", "0"));
+        "",
+        Hatch(true, {PolylinePath({{0, 0}, {10, 0}, {10, 10}, {0, 10}}),
+                     LinePath({{3, 3}, {3, 7}, {7, 7}, {7, 3}}, 4)}) +
+            Hatch(true, {circle}) + Hatch(false, {LinePath({{0, 0}, {1, 0}, {0, 1}}, 3)}) +
+            Entity("SOLID", {{"8", "0"},
+                             {"10", "0"},
+                             {"20", "0"},
+                             {"11", "10"},
+                             {"21", "0"},
+                             {"12", "0"},
+                             {"22", "5"},
+                             {"13", "10"},
+                             {"23", "5"}}) +
+            // An edge count above the edges present, then edges that do not meet.
+            Hatch(true, {LinePath({{0, 0}, {1, 0}, {0, 1}}, 4)}) +
+            Hatch(true,
+                  {"92\r\n1\r\n93\r\n2\r\n72\r\n1\r\n10\r\n0\r\n20\r\n0\r\n11\r\n1\r\n21\r\n0\r\n"
+                   "72\r\n1\r\n10\r\n5\r\n20\r\n5\r\n11\r\n0\r\n21\r\n0\r\n97\r\n0\r\n"}) +
+            Line("0", "0", "1", "0"));
     const Expanded e = Expand(dxf);
     EXPECT_FALSE(e.stopped);
     EXPECT_EQ(e.sink.segments, 1); // the run went on past the broken boundaries
@@ -243,8 +322,8 @@ TEST(AreaPlacement, BringsHatchRingsSolidsAndFaults)
     ASSERT_EQ(island.rings.size(), 2u);
     EXPECT_EQ(island.rings[0].size(), 4u);
     EXPECT_EQ(island.rings[1].size(), 4u);
-    EXPECT_NEAR(std::fabs(SignedArea(island.rings[0])) - std::fabs(SignedArea(island.rings[1])),
-                84, 1e-9);
+    EXPECT_NEAR(std::fabs(SignedArea(island.rings[0])) - std::fabs(SignedArea(island.rings[1])), 84,
+                1e-9);
 
     ASSERT_EQ(e.sink.areas[1].rings.size(), 1u);
     EXPECT_NEAR(SignedArea(e.sink.areas[1].rings[0]), 4 * std::numbers::pi, 0.1);
@@ -267,7 +346,8 @@ TEST(AreaPlacement, BringsHatchRingsSolidsAndFaults)
 TEST(AreaPlacement, StopsAtANonNumberInABoundary)
 {
     const std::string dxf = Sections("", Hatch(true, {PolylinePath({{0, 0}, {1, 0}, {0, 1}})}));
-    const std::string broken = std::string(dxf).replace(dxf.find("10\r\n1\r\n20"), 7, "10\r\nx\r\n");
+    const std::string broken =
+        std::string(dxf).replace(dxf.find("10\r\n1\r\n20"), 7, "10\r\nx\r\n");
     EXPECT_TRUE(Expand(broken).stopped);
     EXPECT_FALSE(Expand(broken, false).stopped); // not read when areas are off
 }

@@ -1,5 +1,5 @@
-#include "script/text_command.h"
 #include "dxf/text_layout.h"
+#include "script/text_command.h"
 
 #include <algorithm>
 #include <cmath>
