@@ -3,10 +3,12 @@
 // a sink that checks every primitive. The input is a flags byte, then the DXF.
 //
 // Flags: bits 0-3 leave out LINE, ARC, CIRCLE and the polylines (as the window's
-// check boxes do); bit 4 cuts the lines at "\n" instead of "\r\n".
+// check boxes do); bit 4 cuts the lines at "\n" instead of "\r\n"; bits 5 and 6
+// leave out texts and filled areas, which are drawn otherwise.
 
 #include "dxf/drawing.h"
 #include "expand/expansion.h"
+#include "geometry/area_polygons.h"
 
 #include <cmath>
 #include <cstdint>
@@ -69,7 +71,46 @@ public:
         }
     }
 
+    void Text(const PrimitiveSource& source, const PlacedText& text) override
+    {
+        Check(source);
+        Expect(IsTextOrAreaKind(source.kind), "a text of another kind");
+        Expect(!text.lines.empty(), "a text without lines");
+        Expect(std::isfinite(text.height) && text.height > 0, "text height");
+        Expect(std::isfinite(text.angle) && std::isfinite(text.lineSpacing), "text frame");
+        for (std::size_t i = 0; i < text.lines.size(); ++i) {
+            Expect(Finite(LineAnchor(text, i)), "text anchor not finite");
+            Expect(text.lines[i].find_first_of("\r\n") == std::string::npos, "line break");
+        }
+        ++texts;
+    }
+    void Area(const PrimitiveSource& source, const PlacedArea& area) override
+    {
+        Check(source);
+        Expect(IsTextOrAreaKind(source.kind), "an area of another kind");
+        std::size_t corners = 0;
+        for (const auto& ring : area.rings)
+            for (Point p : ring) {
+                Expect(Finite(p), "area corner not finite");
+                ++corners;
+            }
+        ++areas;
+        // The split is the writer's, but its promise is checked here on every
+        // area small enough to keep the fuzzer fast.
+        if (!area.solid || corners > 2000)
+            return;
+        AreaPolygonOptions options;
+        options.workLimit = 1'000'000;
+        for (const auto& polygon : SplitFilledArea(area.rings, options).polygons) {
+            Expect(polygon.size() >= 3, "a polygon of fewer than three corners");
+            for (Point p : polygon)
+                Expect(Finite(p), "polygon corner not finite");
+        }
+    }
+
     std::uint64_t lines = 0;
+    std::uint64_t texts = 0;
+    std::uint64_t areas = 0;
 
 private:
     void Check(const PrimitiveSource& source) const
@@ -128,6 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.arc = (flags & 2) == 0;
     settings.circle = (flags & 4) == 0;
     settings.polyline = (flags & 8) == 0;
+    settings.texts = (flags & 32) == 0;
+    settings.areas = (flags & 64) == 0;
     ExpansionPlan plan;
     if (const auto stop = PlanExpansion(lines, drawing, settings, plan)) {
         CheckStop(*stop, top);
@@ -147,6 +190,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Expect(measured.lines == written.lines, "walks disagree on lines");
+    Expect(measured.texts == written.texts && measured.areas == written.areas,
+           "walks disagree on texts or areas");
     Expect(measured.lines <= kMaxScriptLines, "more lines than the limit");
     for (std::size_t i = 0; i < kDxfKinds; ++i) {
         Expect(first.kinds[i].met == second.kinds[i].met, "walks disagree on kinds met");

@@ -13,10 +13,6 @@ namespace vektrano {
 
 namespace {
 
-constexpr std::string_view kKindNames[kDxfKinds] = {
-    "LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE", "INSERT",
-};
-
 // Finds each primitive's layer row; a drawing names few layers, so the last one
 // found is remembered and most primitives cost one comparison.
 class ListingSink final : public PrimitiveSink
@@ -61,6 +57,18 @@ public:
         Box& box = Row(source.layer).extent;
         for (const Point p : points)
             box.Add(p);
+    }
+
+    void Text(const PrimitiveSource& source, const PlacedText& text) override
+    {
+        Row(source.layer).extent.Add(text.anchor);
+    }
+    void Area(const PrimitiveSource& source, const PlacedArea& area) override
+    {
+        Box& box = Row(source.layer).extent;
+        for (const auto& ring : area.rings)
+            for (const Point p : ring)
+                box.Add(p);
     }
 
 private:
@@ -110,6 +118,7 @@ ExpandStopOr ListLayers(const LineTable& lines, const Drawing& drawing,
     listing = {};
     ExpandSettings all = settings;
     all.drawHiddenLayers = true;
+    all.texts = all.areas = true;
     ListingSink sink(drawing, CodePageOfDrawing(lines, drawing.acadver), listing);
     ExpansionReport report;
     ExpansionHooks hooks;
@@ -127,7 +136,7 @@ std::string LayerContentSummary(const LayerContent& layer)
             text += ", ";
         text += std::to_string(layer.entities[i]);
         text += ' ';
-        text += kKindNames[i];
+        text += DxfKindName(static_cast<DxfKind>(i));
     }
     if (text.empty())
         text = "leer";

@@ -49,4 +49,18 @@ void ExtentSink::Chain(const PrimitiveSource&, std::span<const Point> points)
         }
 }
 
+void ExtentSink::Text(const PrimitiveSource&, const PlacedText& text)
+{
+    for (std::size_t i = 0; i < text.lines.size(); ++i)
+        if (!text.lines[i].empty())
+            box_.Add(LineAnchor(text, i));
+}
+
+void ExtentSink::Area(const PrimitiveSource&, const PlacedArea& area)
+{
+    for (const auto& ring : area.rings)
+        for (Point p : ring)
+            box_.Add(p);
+}
+
 } // namespace vektrano

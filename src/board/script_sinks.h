@@ -39,6 +39,10 @@ public:
     void Arc(const PrimitiveSource&, Point from, Point to, double sweepDegrees) override;
     void Circle(const PrimitiveSource&, Point centre, double radius) override;
     void Chain(const PrimitiveSource&, std::span<const Point> points) override;
+    // Texts by their lines' anchors (their extent depends on Eagle's font), areas
+    // by their rings; both only when the walk hands them on.
+    void Text(const PrimitiveSource&, const PlacedText& text) override;
+    void Area(const PrimitiveSource&, const PlacedArea& area) override;
 
 private:
     Box& box_;

@@ -90,6 +90,8 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
     app.add_option("--map", mapRules)->allow_extra_args(false);
     std::optional<std::string> weldTolerance;
     text("--weld-tolerance", weldTolerance);
+    std::optional<std::string> textRatio;
+    text("--text-ratio", textRatio);
 
     // "--width=" means the empty text, as GNU tools read it; CLI11 would take the
     // next argument as the value, so the empty value goes in as an argument of
@@ -162,6 +164,16 @@ ParsedArguments ParseArguments(int argc, const char* const argv[])
         o.conversion.layerMapOrigin =
             layerMap ? *layerMap + (mapRules.empty() ? "" : " und --map") : "--map";
         o.conversion.fullGeometry = true;
+    }
+    if (textRatio) {
+        int value = 0;
+        const char* end = textRatio->data() + textRatio->size();
+        const auto [stop, error] = std::from_chars(textRatio->data(), end, value);
+        if (error != std::errc{} || stop != end || value < 0 || value > 31) {
+            result.error = "--text-ratio: " + *textRatio + " is not a whole number from 0 to 31";
+            return result;
+        }
+        o.conversion.textRatio = value;
     }
     if (o.svgFile && o.svgFile->empty()) {
         result.error = "SVG is empty";

@@ -19,6 +19,11 @@ std::optional<DxfKind> KindOf(std::string_view name)
         {"ELLIPSE", DxfKind::Ellipse},
         {"SPLINE", DxfKind::Spline},
         {"INSERT", DxfKind::Insert},
+        {"TEXT", DxfKind::Text},
+        {"MTEXT", DxfKind::MText},
+        {"HATCH", DxfKind::Hatch},
+        {"SOLID", DxfKind::Solid},
+        {"TRACE", DxfKind::Trace},
     };
     for (const auto& [text, kind] : kNames)
         if (name == text)
@@ -169,6 +174,8 @@ void StructureReader::StartRecord(std::size_t position, std::string_view name)
         d_.notDrawn.Count(name);
         return;
     }
+    if (IsTextOrAreaKind(*kind))
+        d_.notDrawn.Count(name);
     DxfEntity entity;
     entity.begin = position;
     entity.end = position + 2;

@@ -19,6 +19,8 @@ namespace vektrano {
 std::optional<int> ReadGroupCode(std::string_view line);
 
 // The entity kinds full geometry draws or counts; every other name is only tallied.
+// Texts and filled areas come after the lines' kinds: they are drawn only when a
+// run asks for them.
 enum class DxfKind : std::uint8_t {
     Line,
     Circle,
@@ -28,8 +30,27 @@ enum class DxfKind : std::uint8_t {
     Ellipse,
     Spline,
     Insert,
+    Text,
+    MText,
+    Attrib, // never an entity of its own: it lies in its INSERT's range
+    Hatch,
+    Solid,
+    Trace,
 };
-inline constexpr std::size_t kDxfKinds = 8;
+inline constexpr std::size_t kDxfKinds = 14;
+
+// The entity name a kind stands for, as the file writes it.
+constexpr std::string_view DxfKindName(DxfKind kind)
+{
+    constexpr std::string_view kNames[kDxfKinds] = {
+        "LINE",   "CIRCLE", "ARC",   "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE",
+        "INSERT", "TEXT",   "MTEXT", "ATTRIB",   "HATCH",      "SOLID",   "TRACE",
+    };
+    return kNames[static_cast<std::size_t>(kind)];
+}
+
+// TEXT, MTEXT, ATTRIB, HATCH, SOLID and TRACE.
+constexpr bool IsTextOrAreaKind(DxfKind kind) { return kind >= DxfKind::Text; }
 
 // One entity of a kind above, as line positions into the table: no text is copied.
 // A POLYLINE's range runs to the end of its SEQEND and so holds its VERTEX
@@ -81,7 +102,8 @@ struct Drawing
     std::size_t acadver = 0;  // value line of $ACADVER, 0 when absent
     std::uint32_t insertCount = 0;
     // Names of the entities in ENTITIES and BLOCKS that full geometry never draws,
-    // each occurrence in the file once.
+    // each occurrence in the file once. Texts and filled areas are named here too,
+    // as they are drawn only on request: a run that draws them leaves their rows out.
     UnknownTally notDrawn;
 
     void Clear();

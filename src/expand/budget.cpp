@@ -124,6 +124,14 @@ std::uint64_t LinesBeforeFlattening(const DxfEntity& entity, const ExpandSetting
     case DxfKind::Ellipse: return settings.arc || settings.circle ? 1 : 0;
     case DxfKind::Spline: return settings.polyline ? 1 : 0;
     case DxfKind::Insert: return 0;
+    // What a text or an area comes to is known only once it is read; the walk
+    // counts that as it draws.
+    case DxfKind::Text:
+    case DxfKind::MText:
+    case DxfKind::Attrib: return settings.texts ? 1 : 0;
+    case DxfKind::Hatch:
+    case DxfKind::Solid:
+    case DxfKind::Trace: return settings.areas ? 1 : 0;
     }
     return 0;
 }

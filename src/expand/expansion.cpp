@@ -58,7 +58,7 @@ private:
 
     // Pushes the insert's next cell, if any is left; false when all are drawn.
     ExpandStopOr NextCell(Frame& frame, bool& pushed);
-    void StartInsert(Frame& frame, const DxfEntity& entity);
+    ExpandStopOr StartInsert(Frame& frame, const DxfEntity& entity);
 
     const Drawing& drawing_;
     const ExpansionPlan& plan_;
@@ -90,22 +90,27 @@ ExpandStopOr Walk::NextCell(Frame& frame, bool& pushed)
     return std::nullopt;
 }
 
-void Walk::StartInsert(Frame& frame, const DxfEntity& entity)
+ExpandStopOr Walk::StartInsert(Frame& frame, const DxfEntity& entity)
 {
     ++report_.kinds[static_cast<std::size_t>(DxfKind::Insert)].met;
     const PlacedInsert& insert = plan_.InsertOf(entity);
     const Visibility visibility = placer_.VisibilityOf(insert.layer, frame.inherited.zero);
     if (visibility == Visibility::Frozen && !placer_.DrawsHiddenLayers()) {
         report_.skipped.Count(DxfKind::Insert, SkipReason::LayerFrozen);
-        return;
+        return std::nullopt;
     }
+    // The attributes stand where the INSERT does, in the coordinates around it,
+    // once for a whole array; a missing block does not take them along.
+    if (auto stop = placer_.DrawAttributes(entity, frame.transform, frame.inherited))
+        return stop;
     if (insert.block == PlacedInsert::kNoBlock || insert.cyclic)
-        return; // named once in the log already
+        return std::nullopt; // named once in the log already
     ++report_.kinds[static_cast<std::size_t>(DxfKind::Insert)].drawn;
     frame.insert = &insert;
     frame.cell = 0;
     frame.cellInherited = {insert.layer == "0" ? frame.inherited.layer : insert.layer, visibility,
                            insert.blame};
+    return std::nullopt;
 }
 
 template <typename Top>
@@ -132,7 +137,8 @@ ExpandStopOr Walk::Run(std::size_t first, std::size_t last, const Affine& root, 
         if (stack_.size() == 1 && !top(entity))
             continue;
         if (entity.kind == DxfKind::Insert) {
-            StartInsert(frame, entity);
+            if (auto stop = StartInsert(frame, entity))
+                return stop;
             continue;
         }
         if (auto stop = placer_.Draw(entity, frame.transform, frame.inherited))
@@ -177,6 +183,9 @@ ExpandStopOr Expand(const LineTable& lines, const Drawing& drawing, const Expand
         if (hooks.onProgress)
             hooks.onProgress(static_cast<double>(done) * 100 / static_cast<double>(total));
         ++done;
+        // Texts and areas not asked for are not even counted as left out.
+        if (!LooksAt(entity.kind, settings))
+            return false;
         if (entity.paperSpace == plan.paperSpace)
             return true;
         report.skipped.Count(entity.kind, SkipReason::PaperSpace);

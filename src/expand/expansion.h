@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dxf/records_area.h"
 #include "expansion_plan.h"
 #include "geometry/nurbs.h"
 #include "primitive_sink.h"
@@ -20,8 +21,10 @@ enum class SkipReason : std::uint8_t {
     RadiusNotPositive, // CIRCLE, ARC
     Mesh,              // a POLYLINE that is a polygon mesh or polyface
     RatioNotPositive,  // ELLIPSE
+    Invisible,         // an ATTRIB marked invisible
+    HeightNotPositive, // a text of no height, or one beyond the range of a number
 };
-inline constexpr std::size_t kSkipReasons = 6;
+inline constexpr std::size_t kSkipReasons = 8;
 
 // How often each kind was left out for each reason, in the order of first
 // appearance: a fixed number of rows, however many entities are left out.
@@ -57,12 +60,21 @@ struct BadSpline
     NurbsFault fault = NurbsFault::None;
 };
 
+// A HATCH left out for its boundary.
+struct BadArea
+{
+    std::size_t line = 0;      // its name line
+    std::size_t valueLine = 0; // where the fault showed
+    AreaFault fault = AreaFault::None;
+};
+
 // What one walk met and drew.
 struct ExpansionReport
 {
     std::array<KindTally, kDxfKinds> kinds{};
     SkipTally skipped;
     std::vector<BadSpline> badSplines;
+    std::vector<BadArea> badAreas;
     bool loosened = false; // some curve needed more than kMaxCurveSegments segments
 };
 

@@ -104,13 +104,14 @@ ExpandStopOr ReadInserts(const LineTable& lines, const Drawing& drawing,
 }
 
 // The model space, unless it draws nothing and the paper space does.
-bool DrawsPaperSpace(const Drawing& drawing, PausingSteps& steps)
+bool DrawsPaperSpace(const Drawing& drawing, const ExpandSettings& settings, PausingSteps& steps)
 {
     std::size_t modelCount = 0, paperCount = 0;
     for (const auto& [first, last] : drawing.model)
         for (std::size_t i = first; i < last; ++i) {
             steps.Step();
-            ++(drawing.entities[i].paperSpace ? paperCount : modelCount);
+            if (LooksAt(drawing.entities[i].kind, settings))
+                ++(drawing.entities[i].paperSpace ? paperCount : modelCount);
         }
     return modelCount == 0 && paperCount > 0;
 }
@@ -130,7 +131,7 @@ ExpandStopOr PlanExpansion(const LineTable& lines, const Drawing& drawing,
         return stop;
     if (auto stop = ReadInserts(lines, drawing, bases, steps, plan))
         return stop;
-    plan.paperSpace = DrawsPaperSpace(drawing, steps);
+    plan.paperSpace = DrawsPaperSpace(drawing, settings, steps);
     return CountBudget(drawing, settings, plan, steps);
 }
 

@@ -28,7 +28,25 @@ struct ExpandSettings
     // Draws layers that are off or frozen as if shown: a listing of what each layer
     // holds wants them too.
     bool drawHiddenLayers = false;
+    // TEXT, MTEXT and ATTRIB; HATCH, SOLID and TRACE. Off, the walk does not even
+    // read them, and the drawing converts as it did before they were known.
+    bool texts = false;
+    bool areas = false;
 };
+
+// Whether the walks look at entities of this kind at all.
+constexpr bool LooksAt(DxfKind kind, const ExpandSettings& settings)
+{
+    switch (kind) {
+    case DxfKind::Text:
+    case DxfKind::MText:
+    case DxfKind::Attrib: return settings.texts;
+    case DxfKind::Hatch:
+    case DxfKind::Solid:
+    case DxfKind::Trace: return settings.areas;
+    default: return true;
+    }
+}
 
 // Why the expansion ends without drawing (the caller words it).
 enum class ExpandFault : std::uint8_t {

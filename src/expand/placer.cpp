@@ -18,6 +18,18 @@ constexpr double kStraightBulge = 1e-9;
 
 } // namespace
 
+Placer::Placer(const LineTable& lines, const Drawing& drawing, const ExpandSettings& settings,
+               PrimitiveSink& sink, ExpansionReport& report, PausingSteps& steps)
+    : lines_(lines)
+    , drawing_(drawing)
+    , settings_(settings)
+    , sink_(sink)
+    , report_(report)
+    , steps_(steps)
+    , codePage_(drawing.acadver != 0 ? CodePageOfVersion(lines[drawing.acadver])
+                                     : DxfCodePage::Windows1252)
+{}
+
 Visibility Placer::VisibilityOf(std::string_view layer, Visibility zero)
 {
     if (layer == "0")
@@ -55,6 +67,12 @@ bool Placer::Boxed(DxfKind kind) const
     case DxfKind::Spline: return settings_.polyline;
     case DxfKind::Ellipse: return settings_.arc || settings_.circle;
     case DxfKind::Insert: return true;
+    case DxfKind::Text:
+    case DxfKind::MText:
+    case DxfKind::Attrib:
+    case DxfKind::Hatch:
+    case DxfKind::Solid:
+    case DxfKind::Trace: return LooksAt(kind, settings_);
     }
     return true;
 }
@@ -75,6 +93,12 @@ ExpandStopOr Placer::Draw(const DxfEntity& entity, const Affine& transform,
     case DxfKind::LwPolyline: return DrawPolyline(entity, transform);
     case DxfKind::Ellipse: return DrawEllipse(entity, transform);
     case DxfKind::Spline: return DrawSpline(entity, transform);
+    case DxfKind::Text:
+    case DxfKind::Attrib: return DrawText(entity, transform);
+    case DxfKind::MText: return DrawMText(entity, transform);
+    case DxfKind::Hatch: return DrawHatch(entity, transform);
+    case DxfKind::Solid:
+    case DxfKind::Trace: return DrawSolid(entity, transform);
     case DxfKind::Insert: break;
     }
     return std::nullopt;

@@ -2,7 +2,10 @@
 
 // Shared by the expansion's walk only; not part of its interface.
 
+#include "dxf/code_page.h"
 #include "dxf/records.h"
+#include "dxf/records_area.h"
+#include "dxf/records_text.h"
 #include "expansion.h"
 #include "geometry/conic_arc.h"
 
@@ -27,18 +30,15 @@ class Placer
 {
 public:
     Placer(const LineTable& lines, const Drawing& drawing, const ExpandSettings& settings,
-           PrimitiveSink& sink, ExpansionReport& report, PausingSteps& steps)
-        : lines_(lines)
-        , drawing_(drawing)
-        , settings_(settings)
-        , sink_(sink)
-        , report_(report)
-        , steps_(steps)
-    {}
+           PrimitiveSink& sink, ExpansionReport& report, PausingSteps& steps);
 
     // Any kind but INSERT.
     [[nodiscard]] ExpandStopOr Draw(const DxfEntity& entity, const Affine& transform,
                                     const Inherited& inherited);
+    // The ATTRIB records of an INSERT, placed like the INSERT's own point; nothing
+    // unless texts are drawn.
+    [[nodiscard]] ExpandStopOr DrawAttributes(const DxfEntity& insert, const Affine& transform,
+                                              const Inherited& inherited);
     Visibility VisibilityOf(std::string_view layer, Visibility zero);
     bool DrawsHiddenLayers() const { return settings_.drawHiddenLayers; }
 
@@ -66,6 +66,24 @@ private:
     // Hands points_ on as one chain after checking every point.
     ExpandStopOr EmitChain(std::size_t blame, bool reverse);
 
+    // placer_texts.cpp
+    ExpandStopOr DrawText(const DxfEntity& entity, const Affine& transform);
+    ExpandStopOr DrawMText(const DxfEntity& entity, const Affine& transform);
+    // Hands placedText_ (its lines set) on: the anchor and frame are placed, u the
+    // baseline's and v the up direction's image of one drawing unit.
+    ExpandStopOr EmitText(Point anchor, Point u, Point v, double height, double lineSpacing,
+                          TextAlign align, std::size_t blame);
+
+    // placer_areas.cpp
+    ExpandStopOr DrawSolid(const DxfEntity& entity, const Affine& transform);
+    ExpandStopOr DrawHatch(const DxfEntity& entity, const Affine& transform);
+    // Appends one boundary path to ring, flattened and placed; a fault when it
+    // cannot be drawn.
+    AreaFault PlacePath(const HatchPath& path, const Affine& place, std::vector<Point>& ring);
+    AreaFault PlaceEdge(const HatchEdge& edge, const Affine& place);
+    // Flattens an arc given in the hatch's plane into points_ after placing it.
+    bool FlattenPlaced(const ConicArc& arc, const Affine& place, bool reverse);
+
     const LineTable& lines_;
     const Drawing& drawing_;
     const ExpandSettings& settings_;
@@ -84,6 +102,14 @@ private:
     SplineRecord spline_;
     Nurbs nurbs_;
     std::vector<Point> points_;
+    DxfCodePage codePage_ = DxfCodePage::Windows1252;
+    TextRecord text_;
+    MTextRecord mtext_;
+    PlacedText placedText_;
+    HatchRecord hatch_;
+    SolidRecord solid_;
+    Nurbs areaSpline_;
+    PlacedArea placedArea_;
 };
 
 } // namespace vektrano

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "dxf/drawing.h"
+#include "dxf/text_layout.h"
 #include "geometry/point.h"
 
 #include <cstddef>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace vektrano {
 
@@ -18,6 +20,17 @@ struct PrimitiveSource
     std::string_view layer;
     DxfKind kind = DxfKind::Line;
     std::size_t line = 0; // the entity's name line in the DXF file (1-based)
+};
+
+// A filled area as it lands on the board: its boundary rings flattened within the
+// tolerance, in mm, each closed without repeating its first corner. Islands are
+// rings of their own; what is filled is the rings' even-odd area.
+struct PlacedArea
+{
+    std::vector<std::vector<Point>> rings;
+    // A SOLID, a TRACE or a HATCH filled solid; otherwise a HATCH whose pattern
+    // is not drawn: only its boundaries are.
+    bool solid = true;
 };
 
 // What the expansion hands on, one primitive at a time, in millimetres with the
@@ -36,6 +49,11 @@ public:
     virtual void Circle(const PrimitiveSource& source, Point centre, double radius) = 0;
     // A flattened curve, its points in order; neighbours may be equal. All are finite.
     virtual void Chain(const PrimitiveSource& source, std::span<const Point> points) = 0;
+    // Texts (TEXT, MTEXT, ATTRIB) and filled areas (HATCH, SOLID, TRACE) come only
+    // when the settings ask for them; a sink that does not draw them ignores them.
+    // Every anchor and corner is finite, every height positive and finite.
+    virtual void Text(const PrimitiveSource&, const PlacedText&) {}
+    virtual void Area(const PrimitiveSource&, const PlacedArea&) {}
     // A sink that can no longer take anything ends the walk early.
     virtual bool Failed() const { return false; }
 };

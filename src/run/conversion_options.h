@@ -25,6 +25,8 @@ struct ConversionOptions
     std::string layerMapOrigin;
     // The largest gap between two ends that contour welding closes, in millimetres.
     double weldTolerance = 0.01;
+    // The stroke of a text in percent of its height (Eagle's ratio, 0 to 31).
+    int textRatio = 8;
 };
 
 } // namespace vektrano

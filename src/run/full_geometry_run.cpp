@@ -33,11 +33,7 @@ std::string ModeLine(const ExpansionPlan& plan)
     return line + std::string(CRLF);
 }
 
-constexpr std::string_view kKindNames[kDxfKinds] = {
-    "LINE", "CIRCLE", "ARC", "POLYLINE", "LWPOLYLINE", "ELLIPSE", "SPLINE", "INSERT",
-};
-
-std::string_view KindName(DxfKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
+std::string_view KindName(DxfKind kind) { return DxfKindName(kind); }
 
 std::string_view ReasonText(SkipReason reason)
 {
@@ -48,6 +44,8 @@ std::string_view ReasonText(SkipReason reason)
     case SkipReason::RadiusNotPositive: return "Radius nicht positiv";
     case SkipReason::Mesh: return "Netz";
     case SkipReason::RatioNotPositive: return "Achsenverhältnis nicht positiv";
+    case SkipReason::Invisible: return "unsichtbar";
+    case SkipReason::HeightNotPositive: return "Höhe nicht positiv";
     }
     return {};
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "dxf/text_layout.h"
 #include "geometry/point.h"
-#include "text_layout.h"
 
 #include <cstddef>
 #include <optional>

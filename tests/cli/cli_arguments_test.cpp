@@ -51,6 +51,10 @@ TEST(ParseArguments, SortsHelpVersionAndUsageErrors)
         {{"--tolerance", "0.00009", "a.dxf"}, Action::UsageError},
         {{"--tolerance", "1.5", "a.dxf"}, Action::UsageError},
         {{"--tolerance", "0,01", "a.dxf"}, Action::UsageError},
+        {{"--text-ratio", "0", "a.dxf"}, Action::Run},
+        {{"--text-ratio", "31", "a.dxf"}, Action::Run},
+        {{"--text-ratio", "32", "a.dxf"}, Action::UsageError},
+        {{"--text-ratio", "8.5", "a.dxf"}, Action::UsageError},
     };
     for (const auto& c : cases) {
         std::string line;

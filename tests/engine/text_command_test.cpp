@@ -1,5 +1,5 @@
+#include "dxf/text_layout.h"
 #include "script/text_command.h"
-#include "script/text_layout.h"
 
 #include <algorithm>
 #include <cmath>

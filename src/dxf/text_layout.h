@@ -3,6 +3,8 @@
 #include "geometry/point.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace vektrano {
 
@@ -74,5 +76,23 @@ double MTextLineSpacing(double height, double spacingFactor);
 // (bottom). Each line then keeps the block's alignment at its own anchor.
 Point TextLineAnchor(Point anchor, double angleDegrees, double lineSpacing,
                      VerticalAlign attachment, std::size_t index, std::size_t count);
+
+// A text as it lands on the board: its lines in UTF-8 from the top, each to be
+// written with the same height, angle and alignment. Eagle's angle and mirror
+// flag describe the text's frame: M mirrors the text in its own frame, then the
+// angle turns it, so every later line lies further down that frame.
+struct PlacedText
+{
+    std::vector<std::string> lines; // "" keeps the place of a blank line
+    Point anchor;                   // of the first line, mm
+    double height = 0;              // mm
+    double angle = 0;               // degrees, counter-clockwise
+    bool mirrored = false;
+    TextAlign align;
+    double lineSpacing = 0; // mm from one line's anchor to the next
+};
+
+// The anchor of line `index`: the first line's moved down the text's frame.
+Point LineAnchor(const PlacedText& text, std::size_t index);
 
 } // namespace vektrano

@@ -66,4 +66,10 @@ Point TextLineAnchor(Point anchor, double angleDegrees, double lineSpacing,
     return anchor + (step * lineSpacing) * down;
 }
 
+Point LineAnchor(const PlacedText& text, std::size_t index)
+{
+    return TextLineAnchor(text.anchor, text.angle, text.lineSpacing, VerticalAlign::Top, index,
+                          text.lines.size());
+}
+
 } // namespace vektrano
