@@ -75,7 +75,10 @@ bool Agree(double written, double read)
 {
     return std::fabs(written - read) <= 1e-14 * std::max(1.0, std::fabs(written)) * 10;
 }
-bool Agree(Point written, Point read) { return Agree(written.x, read.x) && Agree(written.y, read.y); }
+bool Agree(Point written, Point read)
+{
+    return Agree(written.x, read.x) && Agree(written.y, read.y);
+}
 
 std::string FileText(int fd)
 {

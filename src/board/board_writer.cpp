@@ -2,7 +2,6 @@
 
 #include "geometry/contour_check.h"
 #include "geometry/weld.h"
-#include "script/script_writer.h"
 #include "script_sinks.h"
 #include "spill_file.h"
 
@@ -123,6 +122,63 @@ BoardWriter::Target* BoardWriter::TargetOf(const PrimitiveSource& source)
     return target.get();
 }
 
+BoardWriter::Target* BoardWriter::LinesTarget(const PrimitiveSource& source)
+{
+    Target* target = TargetOf(source);
+    if (!target->group)
+        return nullptr;
+    if (!DrawsLines(target->kind)) {
+        ++pending_.linesNotDrawn;
+        return nullptr;
+    }
+    return target;
+}
+
+void BoardWriter::Text(const PrimitiveSource& source, const PlacedText& text)
+{
+    Target& target = *TargetOf(source);
+    if (!target.group)
+        return;
+    if (!DrawsTexts(target.kind)) {
+        ++pending_.textsNotDrawn;
+        return;
+    }
+    extent_.Add(text.anchor);
+    // One writer per store writes its texts, so its record of the Change lines
+    // written is the store's own.
+    target.group->writers.front()->Text(text, settings_.textRatio);
+}
+
+void BoardWriter::Area(const PrimitiveSource& source, const PlacedArea& area)
+{
+    Target& target = *TargetOf(source);
+    if (!target.group)
+        return;
+    if (!DrawsAreas(target.kind)) {
+        ++pending_.areasNotDrawn;
+        return;
+    }
+    for (const auto& ring : area.rings)
+        for (const Point p : ring)
+            extent_.Add(p);
+    if (!area.solid) {
+        for (const auto& ring : area.rings)
+            target.writer->ClosedWires(ring);
+        ++pending_.patterns;
+        return;
+    }
+    const AreaPolygons polygons = target.writer->FilledArea(area.rings);
+    const auto note = [&source](std::vector<std::size_t>& lines, std::size_t& count) {
+        if (lines.size() < kOpenEndsListed)
+            lines.push_back(source.line);
+        ++count;
+    };
+    if (polygons.polygons.empty())
+        note(pending_.unusableAreas, pending_.unusableCount);
+    else if (!polygons.crossingRings.empty())
+        note(pending_.repairedAreas, pending_.repairedCount);
+}
+
 void BoardWriter::Entity(const PrimitiveSource& source, bool shown)
 {
     const std::size_t index = routes_.Of(source.layer).index;
@@ -138,9 +194,10 @@ void BoardWriter::Entity(const PrimitiveSource& source, bool shown)
 
 void BoardWriter::Segment(const PrimitiveSource& source, Point from, Point to)
 {
-    Target& target = *TargetOf(source);
-    if (!target.group)
+    Target* found = LinesTarget(source);
+    if (!found)
         return;
+    Target& target = *found;
     extent_.Add(from);
     extent_.Add(to);
     if (target.kind == LayerKind::Contour) {
@@ -154,9 +211,10 @@ void BoardWriter::Segment(const PrimitiveSource& source, Point from, Point to)
 
 void BoardWriter::Arc(const PrimitiveSource& source, Point from, Point to, double sweepDegrees)
 {
-    Target& target = *TargetOf(source);
-    if (!target.group)
+    Target* found = LinesTarget(source);
+    if (!found)
         return;
+    Target& target = *found;
     AddArcExtent(extent_, from, to, sweepDegrees);
     if (target.kind == LayerKind::Contour) {
         target.group->contour.AddArc(from, to, sweepDegrees, target.width);
@@ -169,9 +227,10 @@ void BoardWriter::Arc(const PrimitiveSource& source, Point from, Point to, doubl
 
 void BoardWriter::Circle(const PrimitiveSource& source, Point centre, double radius)
 {
-    Target& target = *TargetOf(source);
-    if (!target.group)
+    Target* found = LinesTarget(source);
+    if (!found)
         return;
+    Target& target = *found;
     AddCircleExtent(extent_, {centre, radius});
     if (target.kind == LayerKind::Contour) {
         target.group->contour.AddCircle(centre, radius, target.width);
@@ -194,9 +253,10 @@ void BoardWriter::Circle(const PrimitiveSource& source, Point centre, double rad
 
 void BoardWriter::Chain(const PrimitiveSource& source, std::span<const Point> points)
 {
-    Target& target = *TargetOf(source);
-    if (!target.group)
+    Target* found = LinesTarget(source);
+    if (!found)
         return;
+    Target& target = *found;
     for (const Point p : points)
         extent_.Add(p);
     if (target.kind == LayerKind::Contour) {
@@ -260,7 +320,8 @@ void BoardWriter::WriteContours(Group& group, ScriptFile& script, BoardReport& r
 
 int BoardWriter::Finish(ScriptFile& script, const std::function<void()>& pause, BoardReport& report)
 {
-    report = {};
+    report = std::move(pending_);
+    pending_ = {};
     if (error_ != 0)
         return error_;
     std::sort(groups_.begin(), groups_.end(),
@@ -275,6 +336,15 @@ int BoardWriter::Finish(ScriptFile& script, const std::function<void()>& pause, 
         if (group->hasContour)
             WriteContours(*group, script, report);
         report.layers.push_back(group->tally);
+        for (const auto& writer : group->writers) {
+            const TextAreaTally& tally = writer->Tally();
+            report.written.texts += tally.texts;
+            report.written.textLines += tally.textLines;
+            report.written.heightOutOfRange += tally.heightOutOfRange;
+            report.written.characters += tally.characters;
+            report.written.polygons += tally.polygons;
+            report.written.polygonsTooSmall += tally.polygonsTooSmall;
+        }
         // The store's lines are in the script now; its memory can go.
         group->contour = {};
         if (pause)

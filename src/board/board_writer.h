@@ -6,6 +6,7 @@
 #include "holes.h"
 #include "layer_routes.h"
 #include "script/script_file.h"
+#include "script/script_writer.h"
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ struct BoardSettings
     std::string fieldWidth; // the width field in the script's code page
     double weldTolerance = 0.01;
     DxfCodePage page = DxfCodePage::Windows1252;
+    int textRatio = 8; // stroke of the vector font, % of the height
 };
 
 // What went onto one Eagle layer.
@@ -63,6 +65,18 @@ struct BoardReport
     Box extent; // of everything written
     std::vector<UndrawnLayer> undrawn;
     std::vector<const LayerRule*> unmatched;
+    TextAreaTally written; // texts and polygons, summed over every layer
+    // Left out because their layer's kind does not draw them.
+    long long linesNotDrawn = 0;
+    long long textsNotDrawn = 0;
+    long long areasNotDrawn = 0;
+    long long patterns = 0; // pattern fills drawn as their boundaries only
+    // DXF lines of areas whose boundary crossed itself (repaired) or that gave no
+    // polygon at all: the first few of each, and how many there were.
+    std::vector<std::size_t> repairedAreas;
+    std::size_t repairedCount = 0;
+    std::vector<std::size_t> unusableAreas;
+    std::size_t unusableCount = 0;
 };
 
 // Routes every primitive by its DXF layer to an Eagle layer: lines are written as
@@ -80,6 +94,8 @@ public:
     void Arc(const PrimitiveSource& source, Point from, Point to, double sweepDegrees) override;
     void Circle(const PrimitiveSource& source, Point centre, double radius) override;
     void Chain(const PrimitiveSource& source, std::span<const Point> points) override;
+    void Text(const PrimitiveSource& source, const PlacedText& text) override;
+    void Area(const PrimitiveSource& source, const PlacedArea& area) override;
     bool Failed() const override { return error_ != 0; }
     int Error() const { return error_; }
 
@@ -92,6 +108,8 @@ private:
     struct Group;
     struct Target;
     Target* TargetOf(const PrimitiveSource& source);
+    // The target when it draws lines; counts what it leaves out.
+    Target* LinesTarget(const PrimitiveSource& source);
     Group* GroupOf(double layer, std::string_view dxfName);
     void WriteContours(Group& group, ScriptFile& script, BoardReport& report);
 
@@ -104,6 +122,7 @@ private:
     std::vector<long long> offEntities_;           // by LayerRoute::index: map says aus
     HoleSet holes_;
     Box extent_;
+    BoardReport pending_; // what the walk counts, handed on by Finish
     int error_ = 0;
 };
 

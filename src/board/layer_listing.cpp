@@ -162,6 +162,13 @@ std::string LayerListingMap(const LayerListing& listing, std::string_view drawin
         rule.pattern = layer.name;
         rule.eagleLayer = suggestion.eagleLayer;
         rule.kind = suggestion.kind;
+        // A layer that holds texts or fills would lose them as lines only.
+        bool textsOrAreas = false;
+        for (std::size_t i = 0; i < kDxfKinds; ++i)
+            textsOrAreas = textsOrAreas ||
+                           (IsTextOrAreaKind(static_cast<DxfKind>(i)) && layer.entities[i] != 0);
+        if (rule.kind == LayerKind::Lines && textsOrAreas)
+            rule.kind = LayerKind::All;
         map.rules.push_back(std::move(rule));
         comments.push_back(LayerContentSummary(layer));
     }
@@ -169,7 +176,8 @@ std::string LayerListingMap(const LayerListing& listing, std::string_view drawin
     text += drawingName;
     text += "\n# Eagle-Layer und Art sind Vorschläge nach dem Namen des Layers: bitte prüfen.\n"
             "# Art: linien, kontur (Umriss, geschlossen geprüft), bohrung[:MIN-MAX] (Kreise als "
-            "Bohrungen); aus: nicht übernehmen.\n";
+            "Bohrungen),\n# text, flaechen (gefüllte Flächen), alles (Linien, Texte und Flächen); "
+            "aus: nicht übernehmen.\n";
     return text + WriteLayerMap(map, comments);
 }
 

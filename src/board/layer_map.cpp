@@ -16,10 +16,13 @@ struct KindWord
 };
 
 // In the order of the enum; the parser and the writer both read this table.
-constexpr std::array<KindWord, 3> kLayerKindWords = {{
+constexpr std::array<KindWord, 6> kLayerKindWords = {{
     {LayerKind::Lines, "linien"},
     {LayerKind::Contour, "kontur"},
     {LayerKind::Holes, "bohrung"},
+    {LayerKind::Texts, "text"},
+    {LayerKind::Areas, "flaechen"},
+    {LayerKind::All, "alles"},
 }};
 
 constexpr std::string_view kOffWord = "aus";
@@ -182,7 +185,8 @@ std::optional<std::string> ReadKind(std::string_view text, LayerRule& rule)
         rule.kind = LayerKind::Holes;
         return ReadDrillRange(text.substr(holes.size() + 1), rule);
     }
-    return "unbekannte Art " + Quoted(text) + " (linien, kontur, bohrung oder bohrung:MIN-MAX)";
+    return "unbekannte Art " + Quoted(text) +
+           " (linien, kontur, bohrung, bohrung:MIN-MAX, text, flaechen oder alles)";
 }
 
 std::optional<std::string> ReadWidth(std::string_view text, LayerRule& rule)

@@ -17,7 +17,25 @@ enum class LayerKind : std::uint8_t {
     Lines,   // "linien": drawn as full geometry draws it
     Contour, // "kontur": pieces welded into chains and checked
     Holes,   // "bohrung": circles become drill holes
+    Texts,   // "text": only the layer's texts
+    Areas,   // "flaechen": only its filled areas
+    All,     // "alles": lines, texts and filled areas
 };
+
+// Which of a layer's things a kind draws: linien keeps meaning lines only, so
+// every map written before texts and areas existed draws what it drew.
+constexpr bool DrawsLines(LayerKind kind)
+{
+    return kind != LayerKind::Texts && kind != LayerKind::Areas;
+}
+constexpr bool DrawsTexts(LayerKind kind)
+{
+    return kind == LayerKind::Texts || kind == LayerKind::All;
+}
+constexpr bool DrawsAreas(LayerKind kind)
+{
+    return kind == LayerKind::Areas || kind == LayerKind::All;
+}
 
 // The word a map file uses for the kind.
 std::string_view LayerKindWord(LayerKind kind);

@@ -15,10 +15,12 @@ struct SuggestionGroup
 
 // Tried in this order; the first group with a word in the name wins. Holes go on
 // 20 like the board edge: Eagle's HOLE draws its own circle there.
-constexpr std::array<SuggestionGroup, 6> kGroups = {{
+constexpr std::array<SuggestionGroup, 8> kGroups = {{
     {{"dim", "bemass", "measure"}, {47, LayerKind::Lines}},
     {{"title", "frame", "rahmen", "border", "schriftfeld", "defpoints"}, {std::nullopt, {}}},
-    {{"silk", "place", "bestueck", "druck", "logo"}, {21, LayerKind::Lines}},
+    {{"silk", "place", "bestueck", "druck", "logo"}, {21, LayerKind::All}},
+    {{"beschrift"}, {21, LayerKind::Texts}},
+    {{"text"}, {48, LayerKind::Texts}},
     {{"hole", "drill", "bohr"}, {20, LayerKind::Holes}},
     {{"mill", "fraes", "slot"}, {46, LayerKind::Contour}},
     {{"outline", "board", "edge", "umriss", "kontur", "cut"}, {20, LayerKind::Contour}},

@@ -64,27 +64,41 @@ public:
 
     void Segment(const PrimitiveSource& source, Point from, Point to) override
     {
-        if (Drawn(source))
+        if (Draws(source, DrawsLines))
             inner_.Segment(source, from, to);
     }
     void Arc(const PrimitiveSource& source, Point from, Point to, double sweepDegrees) override
     {
-        if (Drawn(source))
+        if (Draws(source, DrawsLines))
             inner_.Arc(source, from, to, sweepDegrees);
     }
     void Circle(const PrimitiveSource& source, Point centre, double radius) override
     {
-        if (Drawn(source))
+        if (Draws(source, DrawsLines))
             inner_.Circle(source, centre, radius);
     }
     void Chain(const PrimitiveSource& source, std::span<const Point> points) override
     {
-        if (Drawn(source))
+        if (Draws(source, DrawsLines))
             inner_.Chain(source, points);
+    }
+    void Text(const PrimitiveSource& source, const PlacedText& text) override
+    {
+        if (Draws(source, DrawsTexts))
+            inner_.Text(source, text);
+    }
+    void Area(const PrimitiveSource& source, const PlacedArea& area) override
+    {
+        if (Draws(source, DrawsAreas))
+            inner_.Area(source, area);
     }
 
 private:
-    bool Drawn(const PrimitiveSource& source) { return !routes_.Of(source.layer).Off(); }
+    bool Draws(const PrimitiveSource& source, bool (*kindDraws)(LayerKind))
+    {
+        const LayerRoute& route = routes_.Of(source.layer);
+        return !route.Off() && kindDraws(route.Kind());
+    }
 
     LayerRoutes& routes_;
     PrimitiveSink& inner_;

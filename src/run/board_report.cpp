@@ -100,6 +100,43 @@ std::string BoardReportText(const BoardReport& report)
         }
         text += CRLF;
     }
+    const TextAreaTally& written = report.written;
+    if (written.texts != 0 || written.heightOutOfRange != 0)
+        text += "Texte: " + std::to_string(written.texts) + " in " +
+                std::to_string(written.textLines) + " Zeilen" + std::string(CRLF);
+    if (written.heightOutOfRange != 0)
+        text += "Texte nicht gezeichnet: " + std::to_string(written.heightOutOfRange) +
+                "x Höhe außerhalb von 0,0001 bis 50,8 mm" + std::string(CRLF);
+    if (written.characters.replaced + written.characters.controls != 0)
+        text += "Zeichen in Texten durch \"?\" oder Leerzeichen ersetzt: " +
+                std::to_string(written.characters.replaced + written.characters.controls) +
+                std::string(CRLF);
+    if (written.polygons != 0)
+        text += "Gefüllte Flächen: " + std::to_string(written.polygons) + " Polygone" +
+                std::string(CRLF);
+    if (report.patterns != 0)
+        text +=
+            "Schraffurmuster nicht gezeichnet, nur ihr Rand: " + std::to_string(report.patterns) +
+            "x" + std::string(CRLF);
+    const auto lines = [](const std::vector<std::size_t>& listed, std::size_t count) {
+        std::string out;
+        for (const std::size_t line : listed)
+            out += (out.empty() ? " " : ", ") + std::to_string(line);
+        if (count > listed.size())
+            out += " und " + std::to_string(count - listed.size()) + " weitere";
+        return out;
+    };
+    if (report.repairedCount != 0)
+        text += "Fläche mit sich selbst kreuzendem Rand, repariert: Zeile" +
+                lines(report.repairedAreas, report.repairedCount) + std::string(CRLF);
+    if (report.unusableCount != 0)
+        text += "Fläche ohne gültiges Polygon, nicht gezeichnet: Zeile" +
+                lines(report.unusableAreas, report.unusableCount) + std::string(CRLF);
+    if (report.linesNotDrawn + report.textsNotDrawn + report.areasNotDrawn != 0)
+        text +=
+            "Nicht übernommen nach der Art ihres Layers: " + std::to_string(report.linesNotDrawn) +
+            " Linien, " + std::to_string(report.textsNotDrawn) + " Texte, " +
+            std::to_string(report.areasNotDrawn) + " Flächen" + std::string(CRLF);
     const Box& extent = report.extent;
     if (!extent.Empty() && (extent.max.x - extent.min.x > kSmallBoardWidth ||
                             extent.max.y - extent.min.y > kSmallBoardHeight))

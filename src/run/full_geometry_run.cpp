@@ -105,6 +105,13 @@ ExpandSettings ReadSettings(WindowOperations& window, const ConversionOptions& o
     settings.polyline = window.ReadCheckBox(CheckBox::Chk_Polyline) != 0;
     settings.unit = options.drawingUnit;
     settings.tolerance = options.tolerance;
+    // Texts and areas are walked only when a layer map draws them somewhere, so a
+    // run without one writes and costs what it always did.
+    if (options.layerMap)
+        for (const LayerRule& rule : options.layerMap->rules) {
+            settings.texts = settings.texts || DrawsTexts(rule.kind);
+            settings.areas = settings.areas || DrawsAreas(rule.kind);
+        }
     return settings;
 }
 
@@ -120,16 +127,46 @@ void AppendIntro(const ExpansionPlan& plan, const ConversionOptions& options, Ru
     log.Append(intro);
 }
 
-void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const ExpansionReport& report,
-                  const BoardReport* board, RunLog& log)
+// A name the structure pass counts as never drawn that a layer map may draw.
+bool TextOrAreaName(std::string_view name)
 {
-    AppendTallyRows(drawing.notDrawn, "Nicht gezeichnet", log);
+    for (const DxfKind kind : {DxfKind::Text, DxfKind::MText, DxfKind::Attrib, DxfKind::Hatch,
+                               DxfKind::Solid, DxfKind::Trace})
+        if (name == DxfKindName(kind))
+            return true;
+    return false;
+}
+
+std::string_view AreaFaultText(AreaFault fault)
+{
+    switch (fault) {
+    case AreaFault::CountWrong: return "Anzahl passt nicht zu den Daten";
+    case AreaFault::DegenerateEdge: return "entartete Kante";
+    case AreaFault::NotClosed: return "Rand nicht geschlossen";
+    case AreaFault::None: break;
+    }
+    return {};
+}
+
+void AppendReport(const Drawing& drawing, const ExpansionPlan& plan, const ExpansionReport& report,
+                  const ExpandSettings& settings, const BoardReport* board, RunLog& log)
+{
+    // When texts and areas are walked, the board report says what became of them.
+    AppendTallyRows(drawing.notDrawn, "Nicht gezeichnet", log,
+                    settings.texts || settings.areas ? TextOrAreaName : nullptr);
     AppendSkipRows(report.skipped, log);
     AppendTallyRows(plan.missingBlocks, "Block fehlt", log);
     std::string tail;
     for (const BadSpline& spline : report.badSplines) {
         tail += "SPLINE in Zeile " + std::to_string(spline.line) + " nicht gezeichnet: ";
         tail += FaultText(spline.fault);
+        tail += CRLF;
+    }
+    for (const BadArea& area : report.badAreas) {
+        tail += std::string(DxfKindName(DxfKind::Hatch)) + " in Zeile " +
+                std::to_string(area.line) +
+                " nicht gezeichnet: " + std::string(AreaFaultText(area.fault)) + " (Zeile " +
+                std::to_string(area.valueLine) + ")";
         tail += CRLF;
     }
     if (report.loosened)
@@ -216,7 +253,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
             return StopOf(*stop, lines);
         if (const int error = target.Finish(repaint))
             return WriteFailure(scrPath, error);
-        AppendReport(drawing, plan, report, nullptr, log);
+        AppendReport(drawing, plan, report, settings, nullptr, log);
         return std::nullopt;
     }
     BoardSettings board;
@@ -225,6 +262,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
     board.fieldWidth = widthBytes;
     board.weldTolerance = options.weldTolerance;
     board.page = page;
+    board.textRatio = options.textRatio;
     BoardWriter writer(board, drawing);
     if (auto stop = Expand(lines, drawing, settings, plan, offset, writer, report, hooks))
         return StopOf(*stop, lines);
@@ -235,7 +273,7 @@ StopOr RunFullGeometry(WindowOperations& window, Variablen& state, const Convers
                          SystemReason(error) + ")");
     if (const int error = target.Finish(repaint))
         return WriteFailure(scrPath, error);
-    AppendReport(drawing, plan, report, &boardReport, log);
+    AppendReport(drawing, plan, report, settings, &boardReport, log);
     return std::nullopt;
 }
 

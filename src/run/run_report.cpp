@@ -29,12 +29,15 @@ std::string ListHeading(std::string_view what)
 
 // The rows go to the log in pieces of about a megabyte: a hostile drawing's tally
 // of millions of names must not stand in memory once more as one text.
-void AppendTallyRows(const UnknownTally& tally, std::string_view label, RunLog& log)
+void AppendTallyRows(const UnknownTally& tally, std::string_view label, RunLog& log,
+                     bool (*skip)(std::string_view name))
 {
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     std::string rows;
     rows.reserve(kPiece + 256);
     for (const auto& row : tally.Rows()) {
+        if (skip && skip(row.name))
+            continue;
         rows += label;
         rows += ": \t";
         rows += std::to_string(row.count);

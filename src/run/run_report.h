@@ -22,7 +22,9 @@ std::string LogNumber(double value);
 std::string ListHeading(std::string_view what);
 
 // One row "LABEL: \tNx\tNAME" per name of the tally, names taken as Windows-1252.
-void AppendTallyRows(const UnknownTally& tally, std::string_view label, RunLog& log);
+// skip, when given, leaves out the names it answers true for.
+void AppendTallyRows(const UnknownTally& tally, std::string_view label, RunLog& log,
+                     bool (*skip)(std::string_view name) = nullptr);
 
 struct KindCount
 {

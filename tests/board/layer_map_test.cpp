@@ -32,6 +32,9 @@ const RuleCase kRules[] = {
     {"\"a#b\" 1#comment", "a#b", 1, LayerKind::Lines, -1, 0, ""},
     {"x\"y 255", "x\"y", 255, LayerKind::Lines, -1, 0, ""},
     {"  Maße 047  KONTUR", "Maße", 47, LayerKind::Contour, -1, 0, ""},
+    {"LOGO 21 alles 0.1", "LOGO", 21, LayerKind::All, -1, 0, "0.1"},
+    {"FILL 29 flaechen", "FILL", 29, LayerKind::Areas, -1, 0, ""},
+    {"NOTES 48 Text", "NOTES", 48, LayerKind::Texts, -1, 0, ""},
 };
 
 TEST(LayerMap, ReadsEveryColumnOfARule)
