@@ -14,15 +14,19 @@ QtFileDialog::QtFileDialog(QWidget* parent)
 
 QtFileDialog::~QtFileDialog() = default;
 
-bool QtFileDialog::ShowOpen()
+bool QtFileDialog::ShowOpen() { return Show(false); }
+
+bool QtFileDialog::ShowSave() { return Show(true); }
+
+bool QtFileDialog::Show(bool save)
 {
     if (!dialog_) {
         dialog_ = std::make_unique<QFileDialog>(parent_);
-        // Open mode for both buttons, as the form has it; AnyFile still accepts a
+        // AnyFile: the form's two buttons open in Open mode and still accept a
         // script name that does not exist yet.
-        dialog_->setAcceptMode(QFileDialog::AcceptOpen);
         dialog_->setFileMode(QFileDialog::AnyFile);
     }
+    dialog_->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog_->setNameFilters(QtNameFilters(filter_));
     dialog_->setDefaultSuffix(defaultExt_);
     dialog_->setWindowTitle(title_);

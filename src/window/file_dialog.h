@@ -25,6 +25,9 @@ public:
     virtual void SetStartPath(const QString& path) = 0;
     // Shows the dialog modally. False when it was closed without a choice.
     virtual bool ShowOpen() = 0;
+    // The same for a file to write: the real dialog asks before it replaces one.
+    // A fake may answer both alike.
+    virtual bool ShowSave() { return ShowOpen(); }
     virtual QString FileName() const = 0;
 };
 
@@ -41,12 +44,15 @@ public:
     void SetTitle(const QString& title) override { title_ = title; }
     void SetStartPath(const QString& path) override { startPath_ = path; }
     bool ShowOpen() override;
+    bool ShowSave() override;
     QString FileName() const override { return fileName_; }
 
     // The QFileDialog itself, null before the first ShowOpen.
     QFileDialog* Dialog() const { return dialog_.get(); }
 
 private:
+    bool Show(bool save);
+
     QWidget* parent_;
     std::unique_ptr<QFileDialog> dialog_;
     QString filter_;

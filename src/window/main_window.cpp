@@ -1,7 +1,8 @@
 #include "main_window.h"
 
+#include "layer_map_dialog.h"
 #include "preview_window.h"
-#include "run/conversion_run.h"
+#include "run/layer_listing_run.h"
 #include "run/run_log.h"
 #include "run/version.h"
 #include "ui_form1.h"
@@ -42,13 +43,32 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& title, 
     box.exec();
 }
 
+// Puts the arrow back on every way out of a block that reads a drawing.
+class BusyPointer
+{
+public:
+    explicit BusyPointer(WindowOperations& window)
+        : window_(window)
+    {
+        window_.SetBusyCursor(true);
+    }
+    ~BusyPointer() { window_.SetBusyCursor(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    WindowOperations& window_;
+};
+
 } // namespace
 
 MainWindow::MainWindow(Variablen& state, QWidget* parent)
     : QMainWindow(parent)
     , ui_(std::make_unique<Ui::Form1>())
+    , layerMap_(ReadLayerMapSetting())
     , state_(state)
     , fileDialog_(std::make_unique<QtFileDialog>(this))
+    , mapFileDialog_(std::make_unique<QtFileDialog>(this))
     , showMessage_([this](const QString& text, const QString& title, Icon icon) {
         ShowMessageBox(this, text, title, icon);
     })
@@ -75,6 +95,14 @@ MainWindow::MainWindow(Variablen& state, QWidget* parent)
             .toBool());
     connect(Menue_Vollständige_Geometrie, &QAction::toggled, this,
             &MainWindow::Menue_Vollständige_Geometrie_Click);
+    Menue_Layer_Zuordnung = options->addAction(QStringLiteral("Layer-Zuordnung…"));
+    Menue_Layer_Zuordnung->setObjectName(QStringLiteral("Menue_Layer_Zuordnung"));
+    // The check mark shows whether START uses a map; a click opens the dialog
+    // and the mark follows what was chosen there.
+    Menue_Layer_Zuordnung->setCheckable(true);
+    Menue_Layer_Zuordnung->setChecked(layerMap_.inUse);
+    connect(Menue_Layer_Zuordnung, &QAction::triggered, this,
+            &MainWindow::Menue_Layer_Zuordnung_Click);
     Menue_Vorschau = ui_->menubar->addAction(QStringLiteral("Vorschau"));
     Menue_Vorschau->setObjectName(QStringLiteral("Menue_Vorschau"));
     Menue_Vorschau->setEnabled(false);
@@ -138,13 +166,25 @@ void MainWindow::Btn_Start_Click()
     // through Yield is ignored rather than entering the run a second time.
     if (running_)
         return;
+    ConversionOptions options;
+    options.fullGeometry = Menue_Vollständige_Geometrie->isChecked();
+    if (layerMap_.inUse) {
+        // Read again from the remembered text on each START, as the CLI reads its
+        // file, so a map that has turned bad stops here and not in the run.
+        auto parsed = ParseLayerMap(layerMap_.text, layerMap_.origin);
+        if (auto* error = std::get_if<std::string>(&parsed)) {
+            MessageBox(*error, "Layer-Zuordnung", Icon::Critical);
+            return;
+        }
+        options.layerMap = std::move(std::get<LayerMap>(parsed));
+        options.layerMapOrigin = layerMap_.origin;
+        options.fullGeometry = true;
+    }
     running_ = true;
     yieldsUntilClockCheck_ = 0;
     eventsAt_.reset();
     const QString script = ui_->Txt_SCR->text();
-    ConversionOptions options;
-    options.fullGeometry = Menue_Vollständige_Geometrie->isChecked();
-    const RunOutcome outcome = RunConversion(*this, state_, options);
+    const RunOutcome outcome = runner_(*this, state_, options);
     running_ = false;
     // Whatever the run wrote, finished or not, is what Eagle would read.
     if (outcome != RunOutcome::NotStarted && QFileInfo(script).isFile()) {
@@ -185,6 +225,34 @@ void MainWindow::Menue_Vorschau_Click()
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
+}
+
+void MainWindow::Menue_Layer_Zuordnung_Click()
+{
+    Menue_Layer_Zuordnung->setChecked(layerMap_.inUse);
+    if (running_)
+        return;
+    LayerListing listing;
+    const std::string drawing = ReadField(Field::Txt_DXF);
+    if (!drawing.empty()) {
+        std::variant<LayerListing, std::string> read;
+        {
+            BusyPointer busy(*this);
+            // Repaints only: a click meant for the form waits until the list is read.
+            read = ReadLayerListing(drawing, [this] { Repaint(); });
+        }
+        if (auto* layers = std::get_if<LayerListing>(&read))
+            listing = std::move(*layers);
+        else
+            MessageBox(std::get<std::string>(read), "Layer-Zuordnung", Icon::Critical);
+    }
+    LayerMapDialog dialog(listing, layerMap_, ui_->Txt_DXF->text(), *mapFileDialog_, showMessage_,
+                          this);
+    if (dialog.exec() == QDialog::Accepted) {
+        layerMap_ = dialog.Chosen();
+        WriteLayerMapSetting(layerMap_);
+    }
+    Menue_Layer_Zuordnung->setChecked(layerMap_.inUse);
 }
 
 void MainWindow::Txt_Linienstärke_KeyPress(char16_t& keyAscii)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "file_dialog.h"
+#include "layer_map_setting.h"
+#include "run/conversion_run.h"
 #include "run/window_operations.h"
 #include "state/variablen.h"
 
@@ -38,6 +40,8 @@ public:
         std::function<void(const QString& text, const QString& title, Icon icon)>;
     // Milliseconds on a clock that never goes back; only differences count.
     using Clock = std::function<qint64()>;
+    using Runner = std::function<RunOutcome(WindowOperations& window, Variablen& state,
+                                            const ConversionOptions& options)>;
 
     explicit MainWindow(Variablen& state, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -57,6 +61,14 @@ public:
     // every Yield before the window's events are processed, and the clock that
     // paces the event rounds and the bar's paints.
     void SetFileDialog(std::unique_ptr<FileDialog> dialog) { fileDialog_ = std::move(dialog); }
+    // The layer dialog's own file dialog, so a map's folder and extension never
+    // become those of the form's two buttons.
+    void SetMapFileDialog(std::unique_ptr<FileDialog> dialog)
+    {
+        mapFileDialog_ = std::move(dialog);
+    }
+    // What START hands the options to; RunConversion unless a test looks at them.
+    void SetRunner(Runner runner) { runner_ = std::move(runner); }
     void SetMessageBox(MessageBoxShow show) { showMessage_ = std::move(show); }
     void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
     void SetClock(Clock clock);
@@ -88,6 +100,7 @@ private:
     void Menue_Version_Click();
     void Menue_Vollständige_Geometrie_Click(bool checked);
     void Menue_Vorschau_Click();
+    void Menue_Layer_Zuordnung_Click();
     // KeyAscii as the form's key event has it: the character typed, which the
     // handler may replace before it reaches the field.
     void Txt_Linienstärke_KeyPress(char16_t& keyAscii);
@@ -102,8 +115,13 @@ private:
     std::unique_ptr<Ui::Form1> ui_;
     // Checkable; its state is kept in the user's settings between starts.
     QAction* Menue_Vollständige_Geometrie = nullptr;
+    // Checked while START uses the remembered layer map.
+    QAction* Menue_Layer_Zuordnung = nullptr;
+    LayerMapSetting layerMap_;
     Variablen& state_;
     std::unique_ptr<FileDialog> fileDialog_;
+    std::unique_ptr<FileDialog> mapFileDialog_;
+    Runner runner_ = RunConversion;
     MessageBoxShow showMessage_;
     std::function<void()> yieldHook_;
     // The menu bar's last entry; disabled until a START has written a script.

@@ -181,10 +181,14 @@ TEST_F(FormTest, MenuBarHasVersionOptionenWithFullGeometryOffAndVorschau)
     EXPECT_EQ(entries[1]->text(), QStringLiteral("Optionen"));
     ASSERT_NE(entries[1]->menu(), nullptr);
     const QList<QAction*> options = entries[1]->menu()->actions();
-    ASSERT_EQ(options.size(), 1);
+    ASSERT_EQ(options.size(), 2);
     EXPECT_EQ(options[0]->text(), QStringLiteral("Vollständige Geometrie"));
-    EXPECT_TRUE(options[0]->isCheckable());
-    EXPECT_FALSE(options[0]->isChecked()); // a first start
+    EXPECT_EQ(options[1]->text(), QStringLiteral("Layer-Zuordnung…"));
+    for (const QAction* option : options) {
+        SCOPED_TRACE(option->text().toStdString());
+        EXPECT_TRUE(option->isCheckable());
+        EXPECT_FALSE(option->isChecked()); // a first start
+    }
     EXPECT_EQ(entries[2]->objectName(), QStringLiteral("Menue_Vorschau"));
     EXPECT_EQ(entries[2]->text(), QStringLiteral("Vorschau"));
     EXPECT_EQ(entries[2]->menu(), nullptr);
