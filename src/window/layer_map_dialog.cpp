@@ -157,7 +157,7 @@ LayerMapDialog::LayerMapDialog(const LayerListing& listing, const LayerMapSettin
     table_->setColumnWidth(kEagleColumn,
                            metrics.horizontalAdvance(QStringLiteral("nicht übernehmen")) + arrow);
     table_->setColumnWidth(kKindColumn,
-                           metrics.horizontalAdvance(QStringLiteral("bohrung")) + arrow);
+                           metrics.horizontalAdvance(QStringLiteral("flaechen")) + arrow);
     table_->setColumnWidth(kDrillColumn,
                            metrics.horizontalAdvance(QStringLiteral("Bohrung (mm)")) + arrow);
     table_->setColumnWidth(kWidthColumn,
@@ -199,7 +199,8 @@ void LayerMapDialog::AddRow(const Row& row, const QString& content)
     table_->setCellWidget(at, kEagleColumn, eagle);
 
     auto* kind = new QComboBox;
-    for (const LayerKind k : {LayerKind::Lines, LayerKind::Contour, LayerKind::Holes})
+    for (const LayerKind k : {LayerKind::Lines, LayerKind::Contour, LayerKind::Holes,
+                              LayerKind::Texts, LayerKind::Areas, LayerKind::All})
         kind->addItem(FromUtf8(LayerKindWord(k)), static_cast<int>(k));
     table_->setCellWidget(at, kKindColumn, kind);
 
