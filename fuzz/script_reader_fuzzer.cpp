@@ -4,6 +4,7 @@
 // edges closed, a text's height and a hole's drill positive), and the SVG must
 // keep its comments well formed.
 
+#include "preview/open_ends.h"
 #include "preview/script_reader.h"
 #include "preview/svg_writer.h"
 
@@ -121,6 +122,9 @@ void CheckPicture(const ScriptPicture& picture)
         layersCounted += layer.shapes.count;
     }
     Expect(layersCounted == picture.shapes.size(), "shapes on no listed layer");
+    Expect(picture.openEnds.size() <= picture.openEndCount &&
+               picture.openEnds.size() <= kMaxOpenEndsListed,
+           "open-end list longer than its count");
     for (const OpenEnd& end : picture.openEnds)
         Expect((end.layer == 20 || end.layer == 46) && Inside(picture.extent, end.at),
                "open end off the contour layers or outside the extent");
@@ -148,7 +152,7 @@ bool SamePicture(const ScriptPicture& a, const ScriptPicture& b)
             a.shapes[i].layer != b.shapes[i].layer)
             return false;
     if (a.texts.size() != b.texts.size() || a.polygonEdges.size() != b.polygonEdges.size() ||
-        a.openEnds.size() != b.openEnds.size())
+        a.openEndCount != b.openEndCount)
         return false;
     for (std::size_t i = 0; i < a.texts.size(); ++i)
         if (a.texts[i].text != b.texts[i].text)

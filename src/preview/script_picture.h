@@ -109,7 +109,10 @@ struct ScriptPicture
     Box extent; // around every shape's centre line; empty when nothing is drawn
     std::array<KindSummary, kShapeKinds> kinds;
     std::vector<LayerSummary> layers; // the layers that hold shapes, by number
-    std::vector<OpenEnd> openEnds;    // on layers 20 and 46, in the order of the shapes
+    // Open contour ends on layers 20 and 46; the first kMaxOpenEndsListed of them,
+    // openEndCount counts them all.
+    std::vector<OpenEnd> openEnds;
+    std::size_t openEndCount = 0;
     bool hasRadiusArcs = false;
 
     // One layer is drawn in the colours of the shape kinds, as every classic

@@ -114,7 +114,7 @@ ScriptPicture ScriptReader::Finish()
             picture_.layers.push_back({static_cast<int>(layer),
                                        commands_.LayerName(static_cast<int>(layer)),
                                        layers_[layer]});
-    picture_.openEnds = FindOpenEnds(picture_.shapes);
+    picture_.openEndCount = FindOpenEnds(picture_.shapes, picture_.openEnds);
     return std::move(picture_);
 }
 

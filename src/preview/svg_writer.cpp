@@ -330,7 +330,7 @@ void WriteSvg(const ScriptPicture& picture, const std::function<void(std::string
     if (picture.ColourByLayer())
         out << "<!-- Farben nach Eagle-Layer, eine Gruppe je Layer. -->\n";
     if (!picture.openEnds.empty())
-        out << "<!-- Offene Enden auf Layer 20 und 46: " << picture.openEnds.size()
+        out << "<!-- Offene Enden auf Layer 20 und 46: " << picture.openEndCount
             << ", rot umkreist. -->\n";
     if (picture.notShownCount > 0) {
         out << "<!-- Nicht gezeigt: " << picture.notShownCount << " Zeilen\n";

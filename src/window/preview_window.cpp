@@ -89,7 +89,7 @@ QString LegendText(const ScriptPicture& picture)
         legend += QStringLiteral("<span style=\"color:%1\">&#9711;</span> %2 offene Enden "
                                  "(Layer 20/46)&nbsp;&nbsp; ")
                       .arg(FromUtf8(kOpenEndColour))
-                      .arg(static_cast<qulonglong>(picture.openEnds.size()));
+                      .arg(static_cast<qulonglong>(picture.openEndCount));
     if (picture.hasRadiusArcs)
         legend += QStringLiteral("<br>@Radius: gezeichnet ist der Bogen bis 180°, + gegen den "
                                  "Uhrzeigersinn (Eagles Hilfe sagt nicht, welchen der beiden "
@@ -591,7 +591,7 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
                          .arg(static_cast<qulonglong>(picture_.shapes.size()));
     if (!picture_.openEnds.empty())
         status += QStringLiteral(", %1 offene Enden auf Layer 20/46")
-                      .arg(static_cast<qulonglong>(picture_.openEnds.size()));
+                      .arg(static_cast<qulonglong>(picture_.openEndCount));
     if (picture_.notShownCount > 0) {
         status += QStringLiteral(", %1 Zeilen nicht gezeigt")
                       .arg(static_cast<qulonglong>(picture_.notShownCount));

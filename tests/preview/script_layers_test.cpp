@@ -317,6 +317,7 @@ TEST(OpenEnds, MarksEndsNoOtherEndOnTheirContourLayerMeets)
     for (const auto& c : kOpenEndCases) {
         SCOPED_TRACE(c.name);
         const ScriptPicture picture = ReadScriptText(c.script);
+        EXPECT_EQ(picture.openEndCount, c.ends.size());
         ASSERT_EQ(picture.openEnds.size(), c.ends.size());
         for (std::size_t i = 0; i < c.ends.size(); ++i)
             ExpectNear(picture.openEnds[i].at, c.ends[i], "end");
