@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -183,6 +184,23 @@ void CheckSvg(const ScriptPicture& picture)
         from = close + 3;
     }
     markup.append(svg, from);
+    // A text's string and a layer's name are the script's words, "nan" as well.
+    for (const auto& [open, close] :
+         {std::pair<std::string_view, std::string_view>{"<text ", "</text>"},
+          {"<title>", "</title>"}}) {
+        std::string kept;
+        std::size_t at = 0;
+        for (std::size_t start = markup.find(open); start != std::string::npos;
+             start = markup.find(open, at)) {
+            const std::size_t inside = markup.find('>', start) + 1;
+            const std::size_t end = markup.find(close, inside);
+            Expect(inside != 0 && end != std::string::npos, "element not closed");
+            kept.append(markup, at, inside - at);
+            at = end;
+        }
+        kept.append(markup, at);
+        markup = std::move(kept);
+    }
     Expect(markup.find("nan") == std::string::npos && markup.find("inf") == std::string::npos,
            "non-finite number in the SVG");
 }
