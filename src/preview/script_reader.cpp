@@ -1,6 +1,7 @@
 #include "script_reader.h"
 
 #include "geometry/arc.h"
+#include "open_ends.h"
 #include "script_tokens.h"
 
 #include <algorithm>
@@ -59,26 +60,6 @@ std::size_t CommandEnd(std::string_view line, std::size_t begin, bool anyQuote)
     return end;
 }
 
-// The box around one shape's centre line: an arc's includes the points where it
-// crosses an axis through its centre.
-Box ShapeBox(const Shape& shape)
-{
-    Box box;
-    const CircleShape circle{shape.centre, shape.radius};
-    switch (shape.kind) {
-    case ShapeKind::Wire:
-        box.Add(shape.start);
-        box.Add(shape.end);
-        break;
-    case ShapeKind::Arc:
-    case ShapeKind::RadiusArc:
-        AddArcExtent(box, circle, shape.start, shape.end, shape.sweep);
-        break;
-    case ShapeKind::Circle: AddCircleExtent(box, circle); break;
-    }
-    return box;
-}
-
 } // namespace
 
 void ScriptReader::Feed(std::string_view piece)
@@ -128,6 +109,12 @@ ScriptPicture ScriptReader::Finish()
 {
     if (!pending_.empty() || pendingTooLong_)
         Feed("\n");
+    for (std::size_t layer = 0; layer < layers_.size(); ++layer)
+        if (layers_[layer].count > 0)
+            picture_.layers.push_back({static_cast<int>(layer),
+                                       commands_.LayerName(static_cast<int>(layer)),
+                                       layers_[layer]});
+    picture_.openEndCount = FindOpenEnds(picture_.shapes, picture_.openEnds);
     return std::move(picture_);
 }
 
@@ -136,7 +123,7 @@ void ScriptReader::ReadLine(std::string_view line)
     const std::size_t number = ++picture_.lineCount;
     if (IsBlankOrComment(line))
         return;
-    lineShapes_.clear();
+    lineShapes_.Clear();
     bool shown = true;
     // Most lines hold no quote, and memchr finds their ";" fastest.
     const bool anyQuote = std::memchr(line.data(), '\'', line.size()) != nullptr;
@@ -151,18 +138,42 @@ void ScriptReader::ReadLine(std::string_view line)
         ListNotShown(number, line);
 }
 
-bool ScriptReader::AddToPicture(const std::vector<Shape>& shapes)
+bool ScriptReader::AddToPicture(const LineShapes& line)
 {
-    for (const Shape& shape : shapes) {
-        if (picture_.shapes.size() >= kMaxShapes)
+    for (const Shape& lineShape : line.shapes) {
+        // A polygon's edges take room like shapes of their own.
+        const std::size_t edges =
+            lineShape.kind == ShapeKind::Polygon ? line.polygons[lineShape.detail].edgeCount : 0;
+        if (picture_.shapes.size() + picture_.polygonEdges.size() + edges >= kMaxShapes)
             return false;
+        Shape shape = lineShape;
+        Box box;
+        if (shape.kind == ShapeKind::Text) {
+            const TextShape& text = line.texts[shape.detail];
+            box = text.box;
+            shape.detail = static_cast<std::uint32_t>(picture_.texts.size());
+            picture_.texts.push_back(text);
+        } else if (shape.kind == ShapeKind::Polygon) {
+            PolygonShape polygon = line.polygons[shape.detail];
+            box = polygon.box;
+            const auto from =
+                line.polygonEdges.begin() + static_cast<std::ptrdiff_t>(polygon.firstEdge);
+            polygon.firstEdge = picture_.polygonEdges.size();
+            picture_.polygonEdges.insert(picture_.polygonEdges.end(), from,
+                                         from + static_cast<std::ptrdiff_t>(edges));
+            shape.detail = static_cast<std::uint32_t>(picture_.polygons.size());
+            picture_.polygons.push_back(polygon);
+        } else {
+            box = OutlineBox(shape);
+        }
         picture_.hasRadiusArcs |= shape.kind == ShapeKind::RadiusArc;
-        const Box box = ShapeBox(shape);
         picture_.extent.Unite(box);
-        KindSummary& kind = picture_.kinds[static_cast<std::size_t>(shape.kind)];
-        kind.extent.Unite(box);
-        kind.widest = std::max(kind.widest, shape.width);
-        ++kind.count;
+        for (KindSummary* summary :
+             {&picture_.kinds[static_cast<std::size_t>(shape.kind)], &layers_[shape.layer]}) {
+            summary->extent.Unite(box);
+            summary->widest = std::max(summary->widest, shape.width);
+            ++summary->count;
+        }
         picture_.shapes.push_back(shape);
     }
     return true;

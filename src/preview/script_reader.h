@@ -3,6 +3,7 @@
 #include "script_commands.h"
 #include "script_picture.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,11 +23,11 @@ constexpr std::size_t kMaxNotShownText = 60;
 constexpr std::size_t kMaxLineBytes = std::size_t{16} << 20;
 constexpr std::size_t kMaxShapes = std::size_t{10'000'000};
 
-// Reads an Eagle script as Eagle would draw it on one layer: Wire and Circle
-// commands become shapes in millimetres after the Grid unit in force; Grid, Set,
-// Layer and Change are read or passed over; comments and blank lines are
-// skipped; every other line is listed as not shown. Takes its text in pieces of
-// any size, cut anywhere.
+// Reads an Eagle script as Eagle would draw it: Wire, Circle, Hole, Text and
+// Polygon commands become shapes in millimetres after the Grid unit in force, on
+// the layer in force; Grid, Set, Layer and Change are read or passed over;
+// comments and blank lines are skipped; every other line is listed as not shown.
+// Takes its text in pieces of any size, cut anywhere.
 class ScriptReader
 {
 public:
@@ -38,14 +39,15 @@ public:
 
 private:
     void ReadLine(std::string_view line);
-    bool AddToPicture(const std::vector<Shape>& shapes);
+    bool AddToPicture(const LineShapes& line);
     void ListNotShown(std::size_t line, std::string_view text);
 
     ScriptPicture picture_;
     std::string pending_; // the start of a line cut by the end of a piece
     bool pendingTooLong_ = false;
     CommandReader commands_;
-    std::vector<Shape> lineShapes_; // kept between lines, so a line costs no allocation
+    LineShapes lineShapes_; // kept between lines, so a line costs no allocation
+    std::array<KindSummary, 256> layers_;
 };
 
 ScriptPicture ReadScriptText(std::string_view text);

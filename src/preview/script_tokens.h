@@ -94,6 +94,24 @@ public:
         return Point{*x, *y};
     }
 
+    // A quoted text at the front: what lies between its quotes, a doubled quote
+    // inside kept as it is; nothing when the closing quote is missing.
+    std::optional<std::string_view> Quoted()
+    {
+        for (std::size_t from = 1;;) {
+            const std::size_t close = text_.find('\'', from);
+            if (close == std::string_view::npos)
+                return std::nullopt;
+            if (close + 1 < text_.size() && text_[close + 1] == '\'') {
+                from = close + 2;
+                continue;
+            }
+            const std::string_view inside = text_.substr(1, close - 1);
+            text_.remove_prefix(close + 1);
+            return inside;
+        }
+    }
+
     // A quoted name, passed over whole.
     bool SkipQuoted()
     {

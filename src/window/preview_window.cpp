@@ -1,13 +1,16 @@
 #include "preview_window.h"
 
 #include "geometry/arc.h"
+#include "preview/picture_colours.h"
 #include "preview/script_reader.h"
-#include "preview/svg_writer.h"
+#include "preview/script_text.h"
 #include "run/run_log.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -24,9 +27,11 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace vektrano {
 
@@ -37,7 +42,7 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QColor ColourOf(ShapeKind kind) { return QColor(FromUtf8(ShapeColour(kind))); }
+QColor Colour(std::string_view hex) { return QColor(FromUtf8(hex)); }
 
 // Scene coordinates are the drawing's millimetres with y turned down, as Qt
 // counts it, so the drawing stands upright without a mirrored view.
@@ -54,16 +59,88 @@ QSettings Settings() { return QSettings(QStringLiteral("Vektrano"), QStringLiter
 
 const QString kGeometryKey = QStringLiteral("Vorschau/Geometrie");
 
+QString LegendEntry(std::string_view colour, const QString& name)
+{
+    return QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2&nbsp;&nbsp; ")
+        .arg(FromUtf8(colour), name);
+}
+
+// The kinds of one layer (the first four always, as every classic script has
+// them), or the layers of several by their numbers and names; then the notes.
+QString LegendText(const ScriptPicture& picture)
+{
+    QString legend;
+    if (picture.ColourByLayer()) {
+        for (const LayerSummary& layer : picture.layers)
+            legend +=
+                LegendEntry(LayerColour(layer.layer),
+                            (QString::number(layer.layer) + QLatin1Char(' ') + FromUtf8(layer.name))
+                                .trimmed()
+                                .toHtmlEscaped());
+    } else {
+        constexpr const char* kNames[] = {"Linie", "Bogen", "Bogen @Radius", "Kreis",
+                                          "Loch",  "Text",  "Fläche"};
+        for (std::size_t kind = 0; kind < kShapeKinds; ++kind)
+            if (kind < 4 || picture.kinds[kind].count > 0)
+                legend += LegendEntry(ShapeColour(static_cast<ShapeKind>(kind)),
+                                      QString::fromUtf8(kNames[kind]));
+    }
+    if (!picture.openEnds.empty())
+        legend += QStringLiteral("<span style=\"color:%1\">&#9711;</span> %2 offene Enden "
+                                 "(Layer 20/46)&nbsp;&nbsp; ")
+                      .arg(FromUtf8(kOpenEndColour))
+                      .arg(static_cast<qulonglong>(picture.openEndCount));
+    if (picture.hasRadiusArcs)
+        legend += QStringLiteral("<br>@Radius: gezeichnet ist der Bogen bis 180°, + gegen den "
+                                 "Uhrzeigersinn (Eagles Hilfe sagt nicht, welchen der beiden "
+                                 "Bögen Eagle nimmt)");
+    return legend;
+}
+
 } // namespace
 
-// All shapes of one kind, painted in one pass that skips what lies outside the
-// exposed part of the view: a million script lines stay a handful of items.
+// The fonts a text is drawn in, at a size where their metrics are precise; the
+// painter scales them to each text's height.
+class TextFonts
+{
+public:
+    const QFont& Font(TextFont font)
+    {
+        Load(font);
+        return fonts_[static_cast<std::size_t>(font)];
+    }
+    const QFontMetricsF& Metrics(TextFont font)
+    {
+        Load(font);
+        return *metrics_[static_cast<std::size_t>(font)];
+    }
+
+private:
+    void Load(TextFont font)
+    {
+        const auto index = static_cast<std::size_t>(font);
+        if (metrics_[index])
+            return;
+        QFont loaded = font == TextFont::Fixed ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
+                                               : QFont(QStringLiteral("Sans Serif"));
+        loaded.setPixelSize(100);
+        fonts_[index] = loaded;
+        metrics_[index].emplace(loaded);
+    }
+
+    std::array<QFont, 3> fonts_;
+    std::array<std::optional<QFontMetricsF>, 3> metrics_;
+};
+
+// All shapes of one kind (or one layer), painted in one pass that skips what
+// lies outside the exposed part of the view: a million script lines stay a
+// handful of items.
 class ShapesItem final : public QGraphicsItem
 {
 public:
-    ShapesItem(ShapeKind kind, const std::vector<Shape>& shapes, const KindSummary& summary)
-        : colour_(ColourOf(kind))
-        , shapes_(shapes)
+    ShapesItem(QColor colour, const ScriptPicture& picture, const KindSummary& summary)
+        : colour_(colour)
+        , picture_(picture)
     {
         setFlag(ItemUsesExtendedStyleOption);
         indices_.reserve(summary.count);
@@ -105,7 +182,7 @@ public:
                                                   static_cast<std::size_t>(device.height())
                                             : 0);
         for (const std::uint32_t index : indices_) {
-            const Shape& shape = shapes_[index];
+            const Shape& shape = picture_.shapes[index];
             // Scene y runs down; the box is the shape's, widened by its pen.
             double left, right, top, bottom;
             if (shape.kind == ShapeKind::Wire) {
@@ -113,6 +190,14 @@ public:
                 right = std::max(shape.start.x, shape.end.x);
                 top = -std::max(shape.start.y, shape.end.y);
                 bottom = -std::min(shape.start.y, shape.end.y);
+            } else if (shape.kind == ShapeKind::Text || shape.kind == ShapeKind::Polygon) {
+                const Box& box = shape.kind == ShapeKind::Text
+                                     ? picture_.texts[shape.detail].box
+                                     : picture_.polygons[shape.detail].box;
+                left = box.min.x;
+                right = box.max.x;
+                top = -box.max.y;
+                bottom = -box.min.y;
             } else {
                 left = shape.centre.x - shape.radius;
                 right = shape.centre.x + shape.radius;
@@ -123,8 +208,10 @@ public:
             if (right + reach < exposed.left() || left - reach > exposed.right() ||
                 bottom + reach < exposed.top() || top - reach > exposed.bottom())
                 continue;
-            // At least one pixel: a cosmetic pen of width 0 is Qt's fast line.
-            const double width = shape.width > onePixel ? shape.width : 0;
+            // At least one pixel: a cosmetic pen of width 0 is Qt's fast line. A
+            // text's strokes are its font's, and its cross stays thin.
+            const double width =
+                shape.width > onePixel && shape.kind != ShapeKind::Text ? shape.width : 0;
             if (width != penWidth) {
                 flush();
                 penWidth = width;
@@ -153,16 +240,24 @@ public:
             switch (shape.kind) {
             case ShapeKind::Wire: lines.emplace_back(start, ScenePoint(shape.end)); break;
             case ShapeKind::Circle:
+            case ShapeKind::Hole: {
                 // Below a pixel across, a circle is a dot however it is drawn.
                 if (pixels < 0.5) {
                     points.push_back(ScenePoint(shape.centre));
                     break;
                 }
                 flush();
-                painter->drawEllipse(ScenePoint(shape.centre), shape.radius, shape.radius);
+                const QPointF c = ScenePoint(shape.centre);
+                const double r = shape.radius;
+                painter->drawEllipse(c, r, r);
+                if (shape.kind == ShapeKind::Hole) {
+                    lines.emplace_back(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+                    lines.emplace_back(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+                }
                 break;
+            }
             case ShapeKind::Arc:
-            case ShapeKind::RadiusArc: {
+            case ShapeKind::RadiusArc:
                 // An arc of a radius under two pixels differs from its chord by
                 // less than the pen; zoomed out, a million of them paint as lines.
                 if (pixels < 2) {
@@ -170,24 +265,92 @@ public:
                     break;
                 }
                 flush();
-                const QPointF c = ScenePoint(shape.centre);
-                const double r = shape.radius;
-                QPainterPath arc(start);
-                arc.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r),
-                          AngleDegrees(shape.centre, shape.start), shape.sweep);
-                painter->drawPath(arc);
+                painter->drawPath(ArcPath(shape));
                 break;
-            }
+            case ShapeKind::Text:
+                flush();
+                PaintText(painter, shape, perMm);
+                // A small cross on the anchor, three pixels each way.
+                lines.emplace_back(start - QPointF(3 * onePixel, 0),
+                                   start + QPointF(3 * onePixel, 0));
+                lines.emplace_back(start - QPointF(0, 3 * onePixel),
+                                   start + QPointF(0, 3 * onePixel));
+                break;
+            case ShapeKind::Polygon:
+                flush();
+                PaintPolygon(painter, shape, perMm);
+                break;
             }
         }
         flush();
     }
 
 private:
+    static QPainterPath ArcPath(const Shape& shape)
+    {
+        QPainterPath arc(ScenePoint(shape.start));
+        AddArc(arc, shape);
+        return arc;
+    }
+
+    static void AddArc(QPainterPath& path, const Shape& shape)
+    {
+        const QPointF c = ScenePoint(shape.centre);
+        const double r = shape.radius;
+        path.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r),
+                   AngleDegrees(shape.centre, shape.start), shape.sweep);
+    }
+
+    void PaintText(QPainter* painter, const Shape& shape, double perMm)
+    {
+        const TextShape& text = picture_.texts[shape.detail];
+        // Under two pixels high no letter can be read; the cross says where it is.
+        if (text.height * perMm < 2)
+            return;
+        const QFontMetricsF& metrics = fonts_.Metrics(text.font);
+        const QString string =
+            QString::fromUtf8(text.text.data(), static_cast<qsizetype>(text.text.size()));
+        const TextPlacement shown = ShownPlacement(text);
+        const double capital = metrics.capHeight() > 0 ? metrics.capHeight() : metrics.ascent();
+        const double scale = text.height / capital;
+        painter->save();
+        painter->translate(ScenePoint(shape.start));
+        painter->rotate(-shown.angle);
+        painter->scale(text.mirror ? -scale : scale, scale);
+        painter->setFont(fonts_.Font(text.font));
+        painter->drawText(QPointF(-metrics.horizontalAdvance(string) * AlignFraction(shown.align),
+                                  capital * BaselineFraction(shown.baseline)),
+                          string);
+        painter->restore();
+    }
+
+    void PaintPolygon(QPainter* painter, const Shape& shape, double perMm)
+    {
+        const PolygonShape& polygon = picture_.polygons[shape.detail];
+        QPainterPath path;
+        for (std::size_t i = 0; i < polygon.edgeCount; ++i) {
+            const Shape& edge = picture_.polygonEdges[polygon.firstEdge + i];
+            if (i == 0)
+                path.moveTo(ScenePoint(edge.start));
+            if (edge.kind == ShapeKind::Wire || edge.radius * perMm < 2)
+                path.lineTo(ScenePoint(edge.end));
+            else
+                AddArc(path, edge);
+        }
+        path.closeSubpath();
+        // Half transparent, so what lies under a filled area still shows.
+        QColor fill = colour_;
+        fill.setAlpha(128);
+        painter->setBrush(fill);
+        painter->drawPath(path);
+        painter->setBrush(Qt::NoBrush);
+    }
+
     QColor colour_;
-    const std::vector<Shape>& shapes_; // the window's picture, which outlives the item
+    const ScriptPicture& picture_; // the window's, which outlives the item
     std::vector<std::uint32_t> indices_;
     QRectF bounds_;
+    TextFonts fonts_;
 };
 
 // The view: a millimetre grid behind the drawing, the origin over it, the wheel
@@ -209,6 +372,7 @@ public:
     }
 
     std::function<void(QPointF)> onCursorMoved;
+    const std::vector<OpenEnd>* openEnds = nullptr; // the window's picture's
 
     double PixelsPerMm() const { return std::hypot(transform().m11(), transform().m12()); }
 
@@ -272,7 +436,7 @@ protected:
         });
     }
 
-    void drawForeground(QPainter* painter, const QRectF&) override
+    void drawForeground(QPainter* painter, const QRectF& rect) override
     {
         const double perMm = PixelsPerMm();
         if (!(perMm > 0))
@@ -283,6 +447,19 @@ protected:
         painter->drawLine(QPointF(-arm, 0), QPointF(arm, 0));
         painter->drawLine(QPointF(0, -arm), QPointF(0, arm));
         painter->drawEllipse(QPointF(0, 0), arm / 3, arm / 3);
+        if (!openEnds || openEnds->empty())
+            return;
+        // Rings of a fixed size on screen, so an open end shows at any zoom.
+        const double ring = 7 / perMm;
+        const QRectF near = rect.adjusted(-ring, -ring, ring, ring);
+        QPen pen(Colour(kOpenEndColour), 2);
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+        for (const OpenEnd& end : *openEnds) {
+            const QPointF at = ScenePoint(end.at);
+            if (near.contains(at))
+                painter->drawEllipse(at, ring, ring);
+        }
     }
 };
 
@@ -366,17 +543,32 @@ void PreviewWindow::ShowScript(const QString& path)
 void PreviewWindow::ShowPicture(ScriptPicture picture)
 {
     scene_->clear();
-    items_.fill(nullptr);
+    items_.clear();
     picture_ = std::move(picture);
-    for (std::size_t kind = 0; kind < kShapeKinds; ++kind)
-        if (picture_.kinds[kind].count > 0)
-            items_[kind] =
-                new ShapesItem(static_cast<ShapeKind>(kind), picture_.shapes, picture_.kinds[kind]);
-    for (std::size_t i = 0; i < picture_.shapes.size(); ++i)
-        items_[static_cast<std::size_t>(picture_.shapes[i].kind)]->Add(i);
-    for (ShapesItem* item : items_)
-        if (item)
+    view_->openEnds = &picture_.openEnds;
+    // One item per kind, or per layer when the picture has several; painted in
+    // the order of the kinds or of the layer numbers.
+    const bool byLayer = picture_.ColourByLayer();
+    std::array<ShapesItem*, 256> items{};
+    if (byLayer) {
+        for (const LayerSummary& layer : picture_.layers)
+            items[static_cast<std::size_t>(layer.layer)] =
+                new ShapesItem(Colour(LayerColour(layer.layer)), picture_, layer.shapes);
+    } else {
+        for (std::size_t kind = 0; kind < kShapeKinds; ++kind)
+            if (picture_.kinds[kind].count > 0)
+                items[kind] = new ShapesItem(Colour(ShapeColour(static_cast<ShapeKind>(kind))),
+                                             picture_, picture_.kinds[kind]);
+    }
+    for (std::size_t i = 0; i < picture_.shapes.size(); ++i) {
+        const Shape& shape = picture_.shapes[i];
+        items[byLayer ? shape.layer : static_cast<std::size_t>(shape.kind)]->Add(i);
+    }
+    for (ShapesItem* item : items)
+        if (item) {
             scene_->addItem(item);
+            items_.push_back(item);
+        }
     // The picture goes on for a good way around the drawing, so a drag can pan
     // beyond its edges; the drawing and the origin both lie inside.
     QRectF drawing =
@@ -387,18 +579,7 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
         room = 0; // a drawing across the whole range of a double has no room beyond
 
     scene_->setSceneRect(drawing.adjusted(-room, -room, room, room));
-
-    QString legend;
-    constexpr const char* kNames[] = {"Linie", "Bogen", "Bogen @Radius", "Kreis"};
-    for (std::size_t kind = 0; kind < kShapeKinds; ++kind)
-        legend += QStringLiteral("<span style=\"color:%1\">&#9632;</span> %2&nbsp;&nbsp; ")
-                      .arg(ColourOf(static_cast<ShapeKind>(kind)).name(),
-                           QString::fromUtf8(kNames[kind]));
-    if (picture_.hasRadiusArcs)
-        legend += QStringLiteral("<br>@Radius: gezeichnet ist der Bogen bis 180°, + gegen den "
-                                 "Uhrzeigersinn (Eagles Hilfe sagt nicht, welchen der beiden "
-                                 "Bögen Eagle nimmt)");
-    legend_->setText(legend);
+    legend_->setText(LegendText(picture_));
 
     QString extent = QStringLiteral("leer");
     if (!picture_.extent.Empty())
@@ -408,6 +589,9 @@ void PreviewWindow::ShowPicture(ScriptPicture picture)
     QString status = QStringLiteral("Ausdehnung: %1   %2 Elemente")
                          .arg(extent)
                          .arg(static_cast<qulonglong>(picture_.shapes.size()));
+    if (!picture_.openEnds.empty())
+        status += QStringLiteral(", %1 offene Enden auf Layer 20/46")
+                      .arg(static_cast<qulonglong>(picture_.openEndCount));
     if (picture_.notShownCount > 0) {
         status += QStringLiteral(", %1 Zeilen nicht gezeigt")
                       .arg(static_cast<qulonglong>(picture_.notShownCount));

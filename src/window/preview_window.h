@@ -3,7 +3,6 @@
 #include "preview/script_picture.h"
 
 #include <QMainWindow>
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -51,7 +50,7 @@ private:
     QLabel* legend_ = nullptr;
     QLabel* cursorLabel_ = nullptr;
     QLabel* extentLabel_ = nullptr;
-    std::array<ShapesItem*, kShapeKinds> items_{};
+    std::vector<ShapesItem*> items_; // one per shape kind, or per layer when coloured by layer
     bool fitPending_ = true;
 };
 

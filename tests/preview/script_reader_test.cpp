@@ -157,7 +157,7 @@ TEST(ScriptReader, ListsWhatItCannotShowAndDrawsTheRest)
 {
     const std::string script = "Grid mm;\n"
                                "Wire 0.1 (0 0) (1 0)\n"
-                               "Text 'Hallo' (1 1)\n"
+                               "Smash 'Hallo' (1 1)\n"
                                "Wire 0.1 (1e999 0) (1 1)\n"
                                "Wire 0.1 (nan 0) (1 1)\r\n"
                                "\n"
@@ -172,7 +172,7 @@ TEST(ScriptReader, ListsWhatItCannotShowAndDrawsTheRest)
                                "Grid inch; Wire 0.1 (0 0) (1 inf)\n"
                                "Wire 0.1 (1 1) (2 2)";
     const std::vector<NotShownLine> expected = {
-        {3, "Text 'Hallo' (1 1)"},
+        {3, "Smash 'Hallo' (1 1)"},
         {4, "Wire 0.1 (1e999 0) (1 1)"},
         {5, "Wire 0.1 (nan 0) (1 1)"},
         {8, "Wire 0.1 (0 0)"},

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QLabel>
 #include <QSettings>
 #include <QTest>
 
@@ -86,6 +87,39 @@ TEST_F(PreviewTest, PaintsCoordinatesAtTheEndsOfADouble)
     view->centerOn(1e20, -1e20);
     view->scale(1e290, 1e290);
     EXPECT_FALSE(preview.grab().isNull());
+}
+
+// Several layers: one item per layer, the legend by Eagle's names, the gap in
+// the outline counted; texts, polygons and holes paint at any zoom.
+TEST_F(PreviewTest, ColoursByLayerWhenTheScriptHasSeveral)
+{
+    PreviewWindow preview;
+    const auto legend = [&preview] {
+        QString all;
+        for (const QLabel* label : preview.findChildren<QLabel*>())
+            all += label->text();
+        return all;
+    };
+    preview.ShowPicture(ReadScriptText("Layer 20;\nWire 0 (0 0) (50 0) (50 30) (0 30) (0 1);\n"
+                                       "Layer 21;\nChange Size 3;\nText 'Hallo' SR45 (10 10);\n"
+                                       "Polygon 0 (30 5) (40 5) +90 (35 12);\nHole 3 (5 5);\n"));
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    EXPECT_EQ(preview.Scene()->items().size(), 3);
+    EXPECT_TRUE(legend().contains(QStringLiteral("20 Dimension")));
+    EXPECT_TRUE(legend().contains(QStringLiteral("45 Holes")));
+    EXPECT_FALSE(legend().contains(QStringLiteral("Linie")));
+    EXPECT_TRUE(preview.StatusText().contains(QStringLiteral("2 offene Enden")));
+    auto* view = preview.findChild<QGraphicsView*>();
+    for (const double zoom : {1.0, 1e-3, 1e4}) {
+        view->scale(zoom, zoom);
+        EXPECT_FALSE(preview.grab().isNull());
+    }
+
+    preview.ShowPicture(ReadScriptText("Layer 20;\nWire 0 (0 0) (50 0) (50 30) (0 0);\n"));
+    EXPECT_TRUE(legend().contains(QStringLiteral("Linie")));
+    EXPECT_FALSE(legend().contains(QStringLiteral("Dimension")));
+    EXPECT_FALSE(preview.StatusText().contains(QStringLiteral("offene")));
 }
 
 } // namespace
