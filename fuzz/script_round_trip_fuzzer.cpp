@@ -67,6 +67,7 @@ struct Written
     Point end;
     double sweep = 0;
     double radius = 0;
+    int layer = 0; // the Layer in force
 };
 
 // Two numbers agree when they differ by no more than the last of the 15
@@ -100,18 +101,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const int readFd = ::dup(fd);
     std::vector<Written> written;
+    int layer = 0;
     {
         ScriptFile script;
         script.Adopt(fd);
         ScriptWriter writer(script, "0.25");
         while (!numbers.Empty() && written.size() < 512) {
-            const std::uint8_t command = numbers.Byte() % 4;
+            const std::uint8_t command = numbers.Byte() % 6;
+            if (command == 5) {
+                // Layers above 100 are the user's own and are defined first.
+                layer = 1 + numbers.Byte() % 255;
+                if (layer > 100)
+                    writer.DefineLayer(layer, "DXF_" + std::to_string(layer));
+                writer.Layer(layer);
+                continue;
+            }
             const Point a{numbers.Coordinate(), numbers.Coordinate()};
             Point b{numbers.Coordinate(), numbers.Coordinate()};
             switch (command) {
             case 0:
                 writer.Wire(a, b);
-                written.push_back({ShapeKind::Wire, a, b});
+                written.push_back({ShapeKind::Wire, a, b, 0, 0, layer});
                 break;
             case 1:
             case 2: {
@@ -126,13 +136,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 writer.Arc(a, b, sweep,
                            command == 1 ? ScriptWriter::Spelling::Upper
                                         : ScriptWriter::Spelling::Lower);
-                written.push_back({ShapeKind::Arc, a, b, sweep});
+                written.push_back({ShapeKind::Arc, a, b, sweep, 0, layer});
+                break;
+            }
+            case 3: {
+                const double radius = std::fabs(b.x) + 0.001;
+                writer.Circle(a, radius);
+                written.push_back({ShapeKind::Circle, a, {a.x, a.y + radius}, 360, radius, layer});
                 break;
             }
             default: {
-                const double radius = std::fabs(b.x) + 0.001;
-                writer.Circle(a, radius);
-                written.push_back({ShapeKind::Circle, a, {a.x, a.y + radius}, 360, radius});
+                const double diameter = std::fabs(b.x) + 0.001;
+                writer.Hole(a, diameter);
+                written.push_back({ShapeKind::Hole, a, a, 360, diameter / 2, layer});
                 break;
             }
             }
@@ -148,6 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Written& w = written[i];
         const Shape& shape = picture.shapes[i];
         Expect(shape.kind == w.kind, "the same kind");
+        if (w.kind == ShapeKind::Hole) {
+            // Eagle draws a hole on its Holes layer, whatever layer is in force.
+            Expect(Agree(w.start, shape.centre), "the same hole centre");
+            Expect(Agree(w.radius, shape.radius), "the same drill");
+            continue;
+        }
+        Expect(shape.layer == w.layer, "the same layer");
         Expect(Agree(shape.width, 0.25), "the same width");
         switch (w.kind) {
         case ShapeKind::Wire:
@@ -161,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Expect(Agree(w.start, shape.centre), "the same centre");
             Expect(Agree(w.end, shape.start), "the same point on the circle");
             break;
-        case ShapeKind::RadiusArc: Expect(false, "no radius arcs are written"); break;
+        default: Expect(false, "only wires, arcs and circles are written"); break;
         }
     }
     return 0;

@@ -39,7 +39,7 @@ struct Shape
 };
 
 // Eagle's nine alignments: which part of a text's box sits on its anchor.
-enum class TextAlign : std::uint8_t { Left, Centre, Right };
+enum class TextHorizontal : std::uint8_t { Left, Centre, Right };
 enum class TextBaseline : std::uint8_t { Bottom, Centre, Top };
 enum class TextFont : std::uint8_t { Vector, Proportional, Fixed };
 
@@ -51,7 +51,7 @@ struct TextShape
     double ratio = 8;  // stroke in percent of the height
     bool mirror = false;
     bool spin = false;
-    TextAlign align = TextAlign::Left;
+    TextHorizontal align = TextHorizontal::Left;
     TextBaseline baseline = TextBaseline::Bottom;
     TextFont font = TextFont::Proportional;
     Box box; // an estimate of the area the text covers, angle and alignment included

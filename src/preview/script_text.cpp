@@ -93,9 +93,9 @@ std::optional<Orientation> ReadOrientation(std::string_view word)
     return orientation;
 }
 
-double AlignFraction(TextAlign align)
+double AlignFraction(TextHorizontal align)
 {
-    return align == TextAlign::Left ? 0 : align == TextAlign::Centre ? 0.5 : 1;
+    return align == TextHorizontal::Left ? 0 : align == TextHorizontal::Centre ? 0.5 : 1;
 }
 
 double BaselineFraction(TextBaseline baseline)
@@ -129,8 +129,9 @@ TextPlacement ShownPlacement(const TextShape& text)
     if (text.spin || text.angle <= 90 || text.angle > 270)
         return placement;
     placement.angle = text.angle - 180;
-    if (text.align != TextAlign::Centre)
-        placement.align = text.align == TextAlign::Left ? TextAlign::Right : TextAlign::Left;
+    if (text.align != TextHorizontal::Centre)
+        placement.align =
+            text.align == TextHorizontal::Left ? TextHorizontal::Right : TextHorizontal::Left;
     if (text.baseline != TextBaseline::Centre)
         placement.baseline =
             text.baseline == TextBaseline::Bottom ? TextBaseline::Top : TextBaseline::Bottom;
@@ -141,14 +142,14 @@ TextPlacement ShownPlacement(const TextShape& text)
 // bottom; center for a direction neither names; left and bottom without it.
 bool CommandReader::ReadAlign(Tokens& tokens)
 {
-    std::optional<TextAlign> align;
+    std::optional<TextHorizontal> align;
     std::optional<TextBaseline> baseline;
     bool centre = false;
     bool any = false;
     while (!tokens.AtEnd() && tokens.Peek() != '(') {
         const std::string_view word = tokens.Word();
         if (SameWord(word, "left") || SameWord(word, "right"))
-            align = SameWord(word, "left") ? TextAlign::Left : TextAlign::Right;
+            align = SameWord(word, "left") ? TextHorizontal::Left : TextHorizontal::Right;
         else if (SameWord(word, "bottom") || SameWord(word, "top"))
             baseline = SameWord(word, "bottom") ? TextBaseline::Bottom : TextBaseline::Top;
         else if (SameWord(word, "center"))
@@ -159,7 +160,7 @@ bool CommandReader::ReadAlign(Tokens& tokens)
     }
     if (!any)
         return false;
-    text_.align = align.value_or(centre ? TextAlign::Centre : TextAlign::Left);
+    text_.align = align.value_or(centre ? TextHorizontal::Centre : TextHorizontal::Left);
     text_.baseline = baseline.value_or(centre ? TextBaseline::Centre : TextBaseline::Bottom);
     return true;
 }

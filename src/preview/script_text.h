@@ -35,13 +35,13 @@ Box TextBox(Point anchor, const TextShape& text);
 struct TextPlacement
 {
     double angle = 0;
-    TextAlign align = TextAlign::Left;
+    TextHorizontal align = TextHorizontal::Left;
     TextBaseline baseline = TextBaseline::Bottom;
 };
 TextPlacement ShownPlacement(const TextShape& text);
 
 // The fraction of a text's width left of its anchor, and of its height below it.
-double AlignFraction(TextAlign align);
+double AlignFraction(TextHorizontal align);
 double BaselineFraction(TextBaseline baseline);
 
 } // namespace vektrano

@@ -165,9 +165,9 @@ void WriteText(SvgText& out, const ScriptPicture& picture, const Shape& shape,
 {
     const TextShape& text = picture.texts[shape.detail];
     const TextPlacement shown = ShownPlacement(text);
-    const std::string_view anchor = shown.align == TextAlign::Left     ? "start"
-                                    : shown.align == TextAlign::Centre ? "middle"
-                                                                       : "end";
+    const std::string_view anchor = shown.align == TextHorizontal::Left     ? "start"
+                                    : shown.align == TextHorizontal::Centre ? "middle"
+                                                                            : "end";
     out << "<text class=\"text\" fill=\"" << colour << "\" stroke=\"none\" font-family=\""
         << (text.font == TextFont::Fixed ? "monospace" : "sans-serif") << "\" font-size=\""
         << text.height / kCapitalHeight << "\" text-anchor=\"" << anchor

@@ -97,14 +97,14 @@ struct TextCase
     Point anchor;
     double height, angle, ratio;
     bool mirror, spin;
-    TextAlign align;
+    TextHorizontal align;
     TextBaseline baseline;
     TextFont font;
 };
 
-constexpr auto L = TextAlign::Left;
-constexpr auto M = TextAlign::Centre;
-constexpr auto R = TextAlign::Right;
+constexpr auto L = TextHorizontal::Left;
+constexpr auto M = TextHorizontal::Centre;
+constexpr auto R = TextHorizontal::Right;
 constexpr auto Bottom = TextBaseline::Bottom;
 constexpr auto Middle = TextBaseline::Centre;
 constexpr auto Top = TextBaseline::Top;
@@ -237,7 +237,7 @@ TEST(ScriptReader, ListsTextAndChangeLinesItCannotRead)
     EXPECT_EQ(picture.notShownCount, 11u);
     ASSERT_EQ(picture.texts.size(), 1u);
     EXPECT_EQ(picture.texts[0].ratio, 8);
-    EXPECT_EQ(picture.texts[0].align, TextAlign::Left);
+    EXPECT_EQ(picture.texts[0].align, TextHorizontal::Left);
 }
 
 struct PolygonCase
