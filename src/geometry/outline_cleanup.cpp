@@ -132,11 +132,13 @@ std::vector<Point> CleanOutline(std::vector<Point> outline, double minFeature)
         outline = std::move(kept);
         kept.clear();
         // Corners on the line through their neighbours, spikes folding back
-        // included; the next pass catches what a removal here uncovers.
+        // included, also one that returns to the very corner it left; the next
+        // pass catches what a removal here uncovers.
+        const double tolerance = minFeature * 1e-3;
         for (std::size_t i = 0; i < outline.size(); ++i) {
             const Point before = kept.empty() ? outline.back() : kept.back();
             const Point after = outline[(i + 1) % outline.size()];
-            if (Collinear(before, outline[i], after, minFeature * 1e-3))
+            if (Near(before, after, tolerance) || Collinear(before, outline[i], after, tolerance))
                 changed = true;
             else
                 kept.push_back(outline[i]);
