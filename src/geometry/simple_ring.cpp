@@ -10,13 +10,20 @@ namespace vektrano {
 
 namespace {
 
-double SquaredDistanceToSegment(Point p, Point a, Point b)
+// Whether p is at least clearance (given squared) from segment ab, without a
+// division: across the segment's middle the squared distance is cross^2 / length^2.
+bool PointClear(Point p, Point a, Point b, double squared)
 {
     const Point ab = b - a;
+    const Point ap = p - a;
+    const double along = Dot(ap, ab);
+    if (along <= 0)
+        return Dot(ap, ap) >= squared;
     const double length = Dot(ab, ab);
-    const double t = length > 0 ? std::clamp(Dot(p - a, ab) / length, 0.0, 1.0) : 0.0;
-    const Point off = p - a - t * ab;
-    return Dot(off, off);
+    if (along >= length)
+        return Dot(p - b, p - b) >= squared;
+    const double across = Cross(ab, ap);
+    return across * across >= squared * length;
 }
 
 int Side(Point a, Point b, Point p)
@@ -109,15 +116,12 @@ bool EdgesClear(std::span<const Point> ring, std::size_t i, std::size_t j, doubl
     // Neighbours share a corner; they meet elsewhere only where one folds back
     // along the other, and come closest there at the far corners.
     if (j == i + 1)
-        return SquaredDistanceToSegment(a, c, d) >= squared &&
-               SquaredDistanceToSegment(d, a, b) >= squared;
+        return PointClear(a, c, d, squared) && PointClear(d, a, b, squared);
     if (i == 0 && j == n - 1)
-        return SquaredDistanceToSegment(b, c, d) >= squared &&
-               SquaredDistanceToSegment(c, a, b) >= squared;
-    return !CrossInside(a, b, c, d) && SquaredDistanceToSegment(a, c, d) >= squared &&
-           SquaredDistanceToSegment(b, c, d) >= squared &&
-           SquaredDistanceToSegment(c, a, b) >= squared &&
-           SquaredDistanceToSegment(d, a, b) >= squared;
+        return PointClear(b, c, d, squared) && PointClear(c, a, b, squared);
+    return !CrossInside(a, b, c, d) && PointClear(a, c, d, squared) &&
+           PointClear(b, c, d, squared) && PointClear(c, a, b, squared) &&
+           PointClear(d, a, b, squared);
 }
 
 } // namespace
