@@ -51,6 +51,7 @@ def parse_args():
     p.add_argument("--quick", action="store_true")
     p.add_argument("--record-checksums", action="store_true")
     p.add_argument("--window", help="the window START driver (vektrano_window_start)")
+    p.add_argument("--text-area", help="the text and area timing program (vektrano_text_area_run)")
     a = p.parse_args()
     if a.rounds < 5:
         p.error("--rounds must be at least 5")
@@ -283,6 +284,27 @@ def full_geometry_lines(a):
     return lines
 
 
+def text_area_lines(a):
+    """100,000 texts and 10,000 solid hatches of 100 edges, stars and then mixed
+    simple rings, through vektrano_text_area_run; the best of three by CPU time."""
+    lines = ["", "Texts and filled areas (vektrano_text_area_run, CPU time):", ""]
+    gen = os.path.join(os.path.dirname(os.path.abspath(__file__)), "gen_text_area.py")
+    for shapes in ("stars", "mixed"):
+        name = f"text-area-{shapes}"
+        dxf = os.path.join(a.data, name + ".dxf")
+        if not os.path.exists(dxf):
+            subprocess.run([sys.executable, gen, dxf + ".partial", "--shapes", shapes], check=True)
+            os.replace(dxf + ".partial", dxf)
+        print(f"timing texts and areas on {name} ...", file=sys.stderr, flush=True)
+        argv = [os.path.abspath(a.text_area), dxf, os.path.join(a.data, name + ".scr")]
+        reports = [subprocess.run(argv, check=True, capture_output=True, text=True).stdout
+                   for _ in range(3)]
+        # "N script lines in S s CPU (R s of it reading and planning): L lines/s; peak M MiB"
+        best = min(reports, key=lambda r: float(r.split(" in ")[1].split()[0]))
+        lines.append(f"- {name} ({os.path.getsize(dxf) / 1e6:.0f} MB): {best.splitlines()[0]}")
+    return lines
+
+
 def ratios(top, bottom):
     return [t[0] / b[0] for t, b in zip(top, bottom) if b[0] > 0]
 
@@ -374,6 +396,8 @@ def main():
     elif not a.quick:
         window_lines = ["- window START: not measured (no window driver built)"]
     window_lines += full_geometry_lines(a)
+    if a.text_area:
+        window_lines += text_area_lines(a)
     load_after = os.getloadavg()
 
     out = []

@@ -1,6 +1,7 @@
 #include "area_polygons.h"
 
 #include "outline_cleanup.h"
+#include "simple_ring.h"
 
 #include <algorithm>
 #include <cmath>
@@ -373,14 +374,19 @@ AreaPolygons SplitFilledArea(const std::vector<std::vector<Point>>& rings,
             ++count;
     }
     // Most areas are one ring that is fine as it stands: a disc, a SOLID, a
-    // plain outline. They need no sweep.
+    // plain outline, a star or a letter of a logo. They need no sweep, which
+    // would cut a ring that turns back on itself into many pieces for nothing.
     if (count == 1)
         for (const std::vector<Point>& ring : usable)
-            if (!ring.empty())
-                if (auto outline = MonotoneOutline(ring, options.minFeature)) {
+            if (!ring.empty()) {
+                auto outline = MonotoneOutline(ring, options.minFeature);
+                if (!outline)
+                    outline = SimpleOutline(ring, options.minFeature);
+                if (outline) {
                     result.polygons.push_back(std::move(*outline));
                     return result;
                 }
+            }
     AreaSweep sweep(options, result);
     sweep.SetRingCount(rings.size());
     for (std::size_t i = 0; i < rings.size(); ++i)

@@ -1,4 +1,5 @@
 #include "geometry/area_polygons.h"
+#include "geometry/simple_ring.h"
 
 #include <algorithm>
 #include <cmath>
@@ -209,10 +210,132 @@ TEST(AreaPolygons, SingleRingsGoOutWholeWhenTheyCan)
     const std::vector<Ring> cup = {
         {{0, 0}, {6, 0}, {6, 4}, {4, 4}, {4, 2}, {2, 2}, {2, 4}, {0, 4}}};
     EXPECT_EQ(SplitFilledArea(cup).polygons.size(), 1u);
+    // A "C" is met three times by a vertical line, yet it is simple as it stands.
     const std::vector<Ring> c = {{{0, 0}, {4, 0}, {4, 2}, {2, 2}, {2, 4}, {4, 4}, {4, 6}, {0, 6}}};
     const AreaPolygons cut = SplitFilledArea(c);
     ExpectFillsEvenOddArea(c, cut, 20);
-    EXPECT_EQ(cut.polygons.size(), 3u);
+    EXPECT_EQ(cut.polygons.size(), 1u);
+}
+
+// A star of alternating radii, as traced logos and the benchmark bring them.
+Ring Star(int corners, double outer, double inner)
+{
+    Ring ring;
+    for (int i = 0; i < corners; ++i) {
+        const double a = 2 * std::numbers::pi * i / corners;
+        const double r = i % 2 ? inner : outer;
+        ring.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    return ring;
+}
+
+// A band wound round a centre, one ring: no point of it sees the whole ring,
+// so it is neither star-shaped nor cut nowhere by the sweep.
+Ring Spiral(double turns, double width)
+{
+    Ring outside, inside;
+    const int steps = static_cast<int>(turns * 60);
+    for (int i = 0; i <= steps; ++i) {
+        const double a = 2 * std::numbers::pi * i / 60;
+        const double r = 2 + 3 * a / (2 * std::numbers::pi);
+        outside.push_back({r * std::cos(a), r * std::sin(a)});
+        inside.push_back({(r - width) * std::cos(a), (r - width) * std::sin(a)});
+    }
+    outside.insert(outside.end(), inside.rbegin(), inside.rend());
+    return outside;
+}
+
+TEST(AreaPolygons, SimpleRingsThatTurnBackGoOutWhole)
+{
+    Ring clockwise = Star(100, 10, 7);
+    std::reverse(clockwise.begin(), clockwise.end());
+    // Random radii keep a star simple, however ragged.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> radius(1, 10);
+    Ring ragged;
+    for (int i = 0; i < 300; ++i) {
+        const double a = 2 * std::numbers::pi * i / 300;
+        const double r = radius(random);
+        ragged.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    // The ends of the two arms lie on one line without meeting; the second copy
+    // of a corner leaves a spike of no width, which is dropped.
+    const Ring c = {{0, 0}, {0, 3}, {2, 3}, {2, 2}, {1, 2}, {1, 1}, {2, 1}, {5, 1}, {2, 1}, {2, 0}};
+    const Ring cases[] = {Star(100, 10, 7), clockwise, ragged, Spiral(3, 1.5), c};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const std::vector<Ring> rings = {cases[i]};
+        const AreaPolygons result = SplitFilledArea(rings);
+        ExpectFillsEvenOddArea(rings, result, std::abs(Area(cases[i])));
+        EXPECT_EQ(result.polygons.size(), 1u);
+        EXPECT_TRUE(result.crossingRings.empty());
+    }
+}
+
+// Rings of a few corners on a small integer grid bring every way of touching:
+// corners on edges, shared corners, edges along edges. Edges that do not meet
+// stay a tenth apart there, so the check must agree with meeting exactly.
+TEST(AreaPolygons, ClearanceCheckAgreesWithMeetingOnGridRings)
+{
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> coordinate(0, 5), corners(3, 9);
+    int simple = 0;
+    for (int round = 0; round < 20000; ++round) {
+        Ring ring(static_cast<std::size_t>(corners(random)));
+        for (Point& p : ring)
+            p = {static_cast<double>(coordinate(random)), static_cast<double>(coordinate(random))};
+        const std::size_t n = ring.size();
+        bool meets = false;
+        for (std::size_t i = 0; i < n && !meets; ++i) {
+            const Point a = ring[i], b = ring[(i + 1) % n], c = ring[(i + 2) % n];
+            meets = a == b || (Cross(b - a, c - b) == 0 && Dot(b - a, c - b) < 0);
+            for (std::size_t j = i + 2; j < n && !meets; ++j)
+                meets = !(i == 0 && j == n - 1) && SegmentsMeet(a, b, ring[j], ring[(j + 1) % n]);
+        }
+        simple += !meets;
+        ASSERT_EQ(RingKeepsClear(ring, 1e-4, 1'000'000), !meets) << "round " << round;
+    }
+    EXPECT_GT(simple, 1000);
+    // Out of work, the answer is no.
+    EXPECT_TRUE(RingKeepsClear(Star(100, 10, 7), 1e-4, 100'000));
+    EXPECT_FALSE(RingKeepsClear(Star(100, 10, 7), 1e-4, 50));
+}
+
+TEST(AreaPolygons, RingsTouchingThemselvesAreStillCut)
+{
+    struct Case
+    {
+        Ring ring;
+        double area;
+    };
+    const Case cases[] = {
+        // Two squares meeting at one corner that the ring passes twice.
+        {{{0, 0}, {2, 0}, {2, 2}, {4, 2}, {4, 4}, {2, 4}, {2, 2}, {0, 2}}, 8},
+        // A corner on the middle of another edge.
+        {{{0, 0}, {4, 0}, {4, 4}, {2, 0}, {0, 4}}, 8},
+        // A tooth reaching nearer than the smallest feature to the other arm of
+        // a "C", though it never meets it.
+        {{{0, 0},
+          {4, 0},
+          {4, 2},
+          {2, 2},
+          {2, 4},
+          {2.5, 4},
+          {2.5, 2.00005},
+          {3, 2.00005},
+          {3, 4},
+          {4, 4},
+          {4, 6},
+          {0, 6}},
+         20 + 0.5 * 1.99995},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const std::vector<Ring> rings = {cases[i].ring};
+        const AreaPolygons result = SplitFilledArea(rings);
+        ExpectFillsEvenOddArea(rings, result, cases[i].area);
+        EXPECT_GT(result.polygons.size(), 1u);
+    }
 }
 
 TEST(AreaPolygons, BowTieIsFilledByTheEvenOddRule)
