@@ -17,6 +17,8 @@ import subprocess
 import sys
 import time
 
+from layer_map_case import layer_map_lines
+
 MIB = 1024 * 1024
 
 # (name, generator options); the name is also the stem of the files in --data.
@@ -374,6 +376,7 @@ def main():
     elif not a.quick:
         window_lines = ["- window START: not measured (no window driver built)"]
     window_lines += full_geometry_lines(a)
+    window_lines += layer_map_lines(a, timed, ratios, spread)
     load_after = os.getloadavg()
 
     out = []
