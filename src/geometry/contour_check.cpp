@@ -56,8 +56,7 @@ void FlattenChain(const ContourPieces& pieces, const Welding& welding, const Wel
 // Every flattened line is held at once, so the allowance sets the memory.
 double CheckDeviation(const ContourPieces& pieces, double perPiece, double extra)
 {
-    const double allowed = perPiece * static_cast<double>(pieces.pieces.size()) +
-                           static_cast<double>(pieces.inner.size()) + extra;
+    const double allowed = perPiece * static_cast<double>(pieces.pieces.size()) + extra;
     double deviation = kFineDeviation;
     for (int coarser = 0; coarser < 16; ++coarser, deviation *= 4) {
         double lines = static_cast<double>(pieces.inner.size());
@@ -266,7 +265,8 @@ CrossingReport FindCrossings(const ContourPieces& pieces, const Welding& welding
     std::vector<std::uint32_t> lastIndex(welding.chains.size());
     // All pieces of the layer are flattened at once here, not one outline: two
     // lines per piece on average, arcs of a small layer still finely.
-    const double deviation = CheckDeviation(pieces, 2, 65536);
+    const double deviation =
+        CheckDeviation(pieces, 2, static_cast<double>(pieces.inner.size()) + 65536);
     for (std::uint32_t c = 0; c < welding.chains.size(); ++c) {
         std::uint32_t index = 0;
         FlattenChain(pieces, welding, welding.chains[c], deviation,
