@@ -17,6 +17,8 @@ import subprocess
 import sys
 import time
 
+from layer_map_case import layer_map_lines
+
 MIB = 1024 * 1024
 
 # (name, generator options); the name is also the stem of the files in --data.
@@ -398,6 +400,7 @@ def main():
     window_lines += full_geometry_lines(a)
     if a.text_area:
         window_lines += text_area_lines(a)
+    window_lines += layer_map_lines(a, timed, ratios, spread)
     load_after = os.getloadavg()
 
     out = []

@@ -13,20 +13,28 @@
 // Flags: bit 0 automatic offset on the first run; bits 1-4 clear Chk_Line,
 // Chk_Arc, Chk_Circle, Chk_Polyline; bit 5 the window closes after as many
 // yields as the second byte says (the byte is then not part of the fields);
-// bit 6 the locale's separator is ",".
+// bit 6 the locale's separator is ","; bit 7 a layer map comes before the
+// fields: one byte for the weld tolerance (0 to 1 mm in 255 steps), then map
+// text ended by 0x1E. The map file is parsed as it is (an error is fine), and
+// each of its lines on its own: the lines that parse are the rules of two more
+// full geometry runs, and the drawing's own layer listing must parse back.
 
+#include "board/layer_map.h"
 #include "cli/memory_window.h"
 #include "run/conversion_run.h"
+#include "run/layer_listing_run.h"
 #include "state/variablen.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -194,6 +202,74 @@ std::string WidthWithoutLetters(std::string text)
     return text;
 }
 
+// The rules of each line that parses on its own: arbitrary text still yields
+// rules, where one bad line would refuse the whole file.
+LayerMap RulesOfLines(std::string_view text)
+{
+    LayerMap map;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        auto line = ParseLayerMap(text.substr(0, end), "fuzz");
+        if (auto* parsed = std::get_if<LayerMap>(&line))
+            map = JoinMaps(std::move(map), std::move(*parsed));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return map;
+}
+
+std::optional<double> LayerNumber(std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// The script of a mapped run: one group per Eagle layer, in ascending order, a
+// layer above 100 defined by a plain name just before the group; holes only from
+// a drill rule, with a diameter.
+void CheckGroups(std::string_view script, const LayerMap& map)
+{
+    const bool drills = std::any_of(map.rules.begin(), map.rules.end(), [](const LayerRule& r) {
+        return r.kind == LayerKind::Holes && r.eagleLayer;
+    });
+    std::optional<double> previous;
+    std::optional<double> defined;
+    std::size_t line = 0;
+    for (std::size_t begin = 0; begin < script.size(); ++line) {
+        const std::size_t end = std::min(script.find("\r\n", begin), script.size());
+        const std::string_view text = script.substr(begin, end - begin);
+        begin = end + 2;
+        if (line < 5)
+            continue; // the header, with the field's layer
+        if (text.starts_with("Hole ")) {
+            Expect(drills, "a hole without a drill rule", script);
+            Expect(!text.starts_with("Hole 0 ") && !text.starts_with("Hole -"),
+                   "a hole without a diameter", script);
+            continue;
+        }
+        if (!text.starts_with("Layer ") || !text.ends_with(";"))
+            continue;
+        const std::string_view rest = text.substr(6, text.size() - 7);
+        const std::size_t blank = rest.find(' ');
+        const auto number = LayerNumber(rest.substr(0, blank));
+        Expect(number.has_value(), "a Layer line without a number", script);
+        if (blank != std::string_view::npos) {
+            const std::string_view name = rest.substr(blank + 1);
+            Expect(*number > 100 && !name.empty() &&
+                       std::all_of(name.begin(), name.end(),
+                                   [](unsigned char c) { return std::isalnum(c) || c == '_'; }),
+                   "a layer definition Eagle does not take", script);
+            defined = number;
+            continue;
+        }
+        Expect(!previous || *number > *previous, "Eagle layers not ascending, or twice", script);
+        Expect(*number <= 100 || defined == number, "a layer above 100 used undefined", script);
+        previous = number;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -209,6 +285,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (closes && !input.empty()) {
         yieldsBeforeClose = static_cast<unsigned char>(input[0]);
         input.remove_prefix(1);
+    }
+
+    std::optional<LayerMap> map;
+    double weldTolerance = 0.01;
+    if (flags & 0x80 && !input.empty()) {
+        weldTolerance = static_cast<unsigned char>(input[0]) / 255.0;
+        input.remove_prefix(1);
+        const std::size_t end = input.find('\x1e');
+        if (end != std::string_view::npos) {
+            const std::string_view text = input.substr(0, end);
+            const auto whole = ParseLayerMap(text, "fuzz");
+            if (const auto* error = std::get_if<std::string>(&whole))
+                Expect(error->starts_with("Layer-Zuordnung fuzz, Zeile "),
+                       "a map error that names no line", *error);
+            map = RulesOfLines(text);
+            input.remove_prefix(end + 1);
+        }
     }
 
     // Field texts and boxes as the input sets them; the paths are the work folder's.
@@ -227,8 +320,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fieldTexts[3] = WidthWithoutLetters(fieldTexts[3]);
     WriteWhole(dxfPath, input);
 
-    for (int run = 0; run < 4; ++run) {
+    if (map) {
+        // What --list-layers prints for the drawing is a map the CLI takes back.
+        const auto listing = ReadLayerListing(dxfPath);
+        if (const auto* layers = std::get_if<LayerListing>(&listing)) {
+            const std::string text = LayerListingMap(*layers, "plan.dxf");
+            const auto parsed = ParseLayerMap(text, "liste");
+            Expect(std::holds_alternative<LayerMap>(parsed), "the layer listing does not parse",
+                   text);
+            Expect(std::get<LayerMap>(parsed).rules.size() == layers->layers.size(),
+                   "the layer listing lost a layer", text);
+        }
+    }
+
+    for (int run = 0; run < (map ? 6 : 4); ++run) {
         const bool fullGeometry = run >= 2;
+        const bool mapped = run >= 4;
         // A fresh window per run keeps each run's messages apart; the offset fields
         // carry over, as the automatic offset leaves them in the form.
         MemoryWindow window;
@@ -253,10 +360,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         ConversionOptions options;
         options.fullGeometry = fullGeometry;
+        if (mapped) {
+            options.layerMap = map;
+            options.layerMapOrigin = "fuzz";
+            options.weldTolerance = weldTolerance;
+        }
         ::unlink(scrPath.c_str());
         const RunOutcome outcome = RunConversion(window, state, options);
         CheckLog(window, outcome, closes, fullGeometry);
-        CheckScript(ReadWhole(scrPath), outcome, state, fullGeometry);
+        const std::string script = ReadWhole(scrPath);
+        CheckScript(script, outcome, state, fullGeometry);
+        if (mapped)
+            CheckGroups(script, *map);
         // This mode's script is complete or absent.
         if (fullGeometry && outcome == RunOutcome::Stopped && !window.Messages().empty())
             Expect(::access(scrPath.c_str(), F_OK) != 0, "a stopped run left its script",

@@ -173,7 +173,9 @@ std::string LayerListingMap(const LayerListing& listing, std::string_view drawin
         comments.push_back(LayerContentSummary(layer));
     }
     std::string text = "# Layer-Zuordnung für ";
-    text += drawingName;
+    // A line break in the file name would end the comment and start a rule.
+    for (char c : drawingName)
+        text += c == '\n' || c == '\r' ? ' ' : c;
     text += "\n# Eagle-Layer und Art sind Vorschläge nach dem Namen des Layers: bitte prüfen.\n"
             "# Art: linien, kontur (Umriss, geschlossen geprüft), bohrung[:MIN-MAX] (Kreise als "
             "Bohrungen),\n# text, flaechen (gefüllte Flächen), alles (Linien, Texte und Flächen); "

@@ -1,5 +1,6 @@
 #include "layer_map.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -266,13 +267,19 @@ std::string PatternText(std::string_view pattern)
     bool quote = pattern.empty() || pattern[0] == '"';
     for (char c : pattern)
         quote = quote || IsBlank(c) || c == '#' || c == '"';
-    if (!quote)
-        return std::string(pattern);
+    // A DXF layer name can hold a line break (a lone LF in a CR LF file), which no
+    // map line can: "?" stands for it and still matches that one character.
+    const auto written = [](char c) { return c == '\n' || c == '\r' ? '?' : c; };
+    if (!quote) {
+        std::string text(pattern);
+        std::transform(text.begin(), text.end(), text.begin(), written);
+        return text;
+    }
     std::string text = "\"";
     for (char c : pattern) {
         if (c == '"')
             text += '"';
-        text += c;
+        text += written(c);
     }
     return text + '"';
 }

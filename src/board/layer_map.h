@@ -89,12 +89,14 @@ std::variant<LayerMap, std::string> ParseMapOptions(std::span<const std::string>
 LayerMap JoinMaps(LayerMap first, LayerMap then);
 
 // One rule in the file's syntax, without line break: pattern quoted when it must
-// be, columns padded to line up with the header of WriteLayerMap.
+// be, a CR or LF in it written as "?", columns padded to line up with the header
+// of WriteLayerMap.
 std::string LayerRuleText(const LayerRule& rule);
 
 // A whole map file: a header comment naming the columns, then one line per rule,
 // each followed by "  # " and comments[i] when that is given and not empty.
-// ParseLayerMap gives back rules equal in every column.
+// ParseLayerMap gives back rules equal in every column (but a line break in a
+// pattern, which comes back as "?").
 std::string WriteLayerMap(const LayerMap& map, std::span<const std::string> comments = {});
 
 // The rules that match none of the layer names, in map order: the log names each

@@ -53,9 +53,10 @@ void FlattenChain(const ContourPieces& pieces, const Welding& welding, const Wel
 
 // 1 µm, unless the arcs would then need many more lines than the pieces
 // number: a layer of a million wide arcs must not become a billion lines.
-double CheckDeviation(const ContourPieces& pieces)
+// Every flattened line is held at once, so the allowance sets the memory.
+double CheckDeviation(const ContourPieces& pieces, double perPiece, double extra)
 {
-    const double allowed = 16 * static_cast<double>(pieces.pieces.size()) + 1e6;
+    const double allowed = perPiece * static_cast<double>(pieces.pieces.size()) + extra;
     double deviation = kFineDeviation;
     for (int coarser = 0; coarser < 16; ++coarser, deviation *= 4) {
         double lines = static_cast<double>(pieces.inner.size());
@@ -243,8 +244,8 @@ ContourSummary SummariseContours(const ContourPieces& pieces, const Welding& wel
         return summary;
     const ClosedContour& board = summary.closed[*summary.board];
     std::vector<Point> outline;
-    AppendChainOutline(pieces, welding, welding.chains[board.chain], CheckDeviation(pieces),
-                       outline);
+    AppendChainOutline(pieces, welding, welding.chains[board.chain],
+                       CheckDeviation(pieces, 16, 1e6), outline);
     const BandedPolygon polygon(outline);
     for (std::size_t k = 0; k < summary.closed.size(); ++k) {
         if (k == *summary.board)
@@ -262,7 +263,10 @@ CrossingReport FindCrossings(const ContourPieces& pieces, const Welding& welding
     CrossingReport report;
     std::vector<Line> lines;
     std::vector<std::uint32_t> lastIndex(welding.chains.size());
-    const double deviation = CheckDeviation(pieces);
+    // All pieces of the layer are flattened at once here, not one outline: two
+    // lines per piece on average, arcs of a small layer still finely.
+    const double deviation =
+        CheckDeviation(pieces, 2, static_cast<double>(pieces.inner.size()) + 65536);
     for (std::uint32_t c = 0; c < welding.chains.size(); ++c) {
         std::uint32_t index = 0;
         FlattenChain(pieces, welding, welding.chains[c], deviation,
@@ -308,11 +312,17 @@ CrossingReport FindCrossings(const ContourPieces& pieces, const Welding& welding
     std::size_t entries = 0;
     for (const Line& line : lines)
         entries += static_cast<std::size_t>(cellsOf(line));
-    const unsigned bits = BucketBits(entries);
-    std::vector<std::size_t> starts((std::size_t{1} << bits) + 1, 0);
+    if (entries >= UINT32_MAX) {
+        report.complete = false;
+        return report;
+    }
+    // As many buckets as entries, not twice: a shared bucket costs a few more
+    // pair tests, while the bucket index is the largest thing here.
+    const unsigned bits = BucketBits(entries / 2);
+    std::vector<std::uint32_t> starts((std::size_t{1} << bits) + 1, 0);
     std::vector<std::uint32_t> members(entries);
     for (int pass = 0; pass < 2; ++pass) {
-        std::vector<std::size_t> fill(starts.begin(), starts.end() - 1);
+        std::vector<std::uint32_t> fill(starts.begin(), starts.end() - 1);
         for (std::uint32_t i = 0; i < lines.size(); ++i) {
             const Line& line = lines[i];
             const std::int64_t ax = CellOf(line.a.x, cell);

@@ -1,3 +1,4 @@
+#include "board/layer_listing.h"
 #include "board/layer_map.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,26 @@ TEST(LayerMap, WrittenMapReadsBackEqual)
               std::string::npos)
         << written;
     EXPECT_NE(written.find("\nMaße               47 "), std::string::npos) << written;
+}
+
+TEST(LayerMap, ListingOfLayersWithLineBreaksParsesBack)
+{
+    // A lone LF or CR inside a CR LF drawing ends up in a layer name, and a file
+    // name may hold one too: neither may break a line of the map.
+    LayerListing listing;
+    for (const char* name : {"7 R\n0", "CUT\rOUT", "\n", "plain"}) {
+        listing.layers.emplace_back();
+        listing.layers.back().name = name;
+    }
+    const std::string text = LayerListingMap(listing, "a\nOUTLINE 300.dxf");
+    const auto parsed = ParseLayerMap(text, "liste");
+    ASSERT_TRUE(std::holds_alternative<LayerMap>(parsed)) << std::get<std::string>(parsed);
+    const auto& rules = std::get<LayerMap>(parsed).rules;
+    ASSERT_EQ(rules.size(), listing.layers.size()) << text;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        SCOPED_TRACE(listing.layers[i].name);
+        EXPECT_TRUE(WildcardMatch(rules[i].pattern, listing.layers[i].name)) << rules[i].pattern;
+    }
 }
 
 struct MatchCase

@@ -71,14 +71,22 @@ def strip_width(entity):
 
 
 def expected_chains(doc, factor):
+    return [points for _, _, points in expected_primitives(doc, factor)]
+
+
+def expected_primitives(doc, factor):
+    """(layer, DXF kind, points) of everything the model space shows; the layer is
+    the one an entity on layer 0 inside a block inherits from its INSERT."""
     from ezdxf import disassemble
 
     chains = []
     flatten = 0.0005 / factor  # drawing units, so that the curve error stays far below TOLERANCE
 
-    def walk(entity, inherited, depth):
+    def walk(entity, inherited, depth, inherited_layer="0"):
         kind = entity.dxftype()
-        state = layer_state(doc, entity.dxf.get("layer", "0"), inherited)
+        own_layer = entity.dxf.get("layer", "0")
+        state = layer_state(doc, own_layer, inherited)
+        layer = inherited_layer if own_layer == "0" else own_layer
         if kind == "INSERT":
             if state == "frozen" or depth > 60:
                 return
@@ -87,7 +95,7 @@ def expected_chains(doc, factor):
             inserts = entity.multi_insert() if entity.mcount > 1 else [entity]
             for single in inserts:
                 for child in single.virtual_entities():
-                    walk(child, state, depth + 1)
+                    walk(child, state, depth + 1, layer)
             return
         if kind not in DRAWN or state != "shown":
             return
@@ -101,7 +109,7 @@ def expected_chains(doc, factor):
         primitive = disassemble.make_primitive(entity, max_flattening_distance=flatten)
         points = [(v.x * factor, v.y * factor) for v in primitive.vertices()]
         if points:
-            chains.append(points)
+            chains.append((layer, kind, points))
 
     layout = doc.modelspace()
     drawable = [e for e in layout if e.dxftype() in DRAWN | {"INSERT"}]
@@ -145,6 +153,27 @@ def arc_points(a, b, sweep_degrees):
     return [c + (a - c) * cmath.exp(1j * math.radians(sweep_degrees) * k / (n - 1)) for k in range(n)]
 
 
+def script_line_chain(text):
+    """The points of one drawing line of a script, or None for any other line."""
+    m = WIRE.match(text)
+    if m:
+        x1, y1, sweep, x2, y2 = m.groups()
+        a, b = complex(float(x1), float(y1)), complex(float(x2), float(y2))
+        if sweep is None:
+            return [(a.real, a.imag), (b.real, b.imag)]
+        return [(p.real, p.imag) for p in arc_points(a, b, float(sweep))]
+    m = CIRCLE.match(text)
+    if m:
+        cx, cy, tx, ty = map(float, m.groups())
+        return circle_points(complex(cx, cy), complex(tx, ty))
+    return None
+
+
+def circle_points(c, top):
+    half = arc_points(top, 2 * c - top, 180) + arc_points(2 * c - top, top, 180)
+    return [(p.real, p.imag) for p in half]
+
+
 def script_chains(path):
     chains = []
     with open(path, "rb") as f:
@@ -152,25 +181,10 @@ def script_chains(path):
     for text in lines[HEADER:]:
         if not text:
             continue
-        m = WIRE.match(text)
-        if m:
-            x1, y1, sweep, x2, y2 = m.groups()
-            a, b = complex(float(x1), float(y1)), complex(float(x2), float(y2))
-            if sweep is None:
-                chains.append([(a.real, a.imag), (b.real, b.imag)])
-            else:
-                chains.append([(p.real, p.imag) for p in arc_points(a, b, float(sweep))])
-            continue
-        m = CIRCLE.match(text)
-        if m:
-            cx, cy, tx, ty = map(float, m.groups())
-            r = abs(ty - cy)
-            c = complex(cx, cy)
-            top = complex(tx, ty)
-            half = arc_points(top, 2 * c - top, 180) + arc_points(2 * c - top, top, 180)
-            chains.append([(p.real, p.imag) for p in half])
-            continue
-        raise ValueError("unlesbare Skriptzeile: %r" % text)
+        chain = script_line_chain(text)
+        if chain is None:
+            raise ValueError("unlesbare Skriptzeile: %r" % text)
+        chains.append(chain)
     return chains
 
 
@@ -250,14 +264,33 @@ def compare(ours, theirs):
     return complaints
 
 
+def read_drawing(path):
+    """ezdxf's document and the factor from its unit to millimetres; raises when
+    neither of ezdxf's readers takes the file."""
+    import ezdxf
+    from ezdxf import recover, units
+
+    try:
+        doc = ezdxf.readfile(path)
+    except Exception:
+        doc = None
+    # Its recovering reader takes in files that its strict one refuses.
+    doc = doc or recover.readfile(path)[0]
+    code = declared_unit(path)
+    try:
+        factor = units.conversion_factor(code, units.MM) if code else 1.0
+    except (IndexError, TypeError, ZeroDivisionError):
+        factor = 1.0
+    return doc, factor
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
         return 2
     cli, folder = sys.argv[1], sys.argv[2]
     try:
-        import ezdxf
-        from ezdxf import recover, units
+        import ezdxf  # noqa: F401 (read_drawing uses it)
     except ImportError:
         fail_or_skip("python3-ezdxf fehlt")
     if not os.path.isdir(folder):
@@ -271,21 +304,11 @@ def main():
         for name in files:
             path = os.path.join(folder, name)
             try:
-                doc = ezdxf.readfile(path)
-            except Exception:
-                doc = None
-            try:
-                # Its recovering reader takes in files that its strict one refuses.
-                doc = doc or recover.readfile(path)[0]
+                doc, factor = read_drawing(path)
             except Exception as error:
                 print("übersprungen %s: ezdxf kann sie nicht lesen (%s)" % (name, type(error).__name__))
                 skipped += 1
                 continue
-            code = declared_unit(path)
-            try:
-                factor = units.conversion_factor(code, units.MM) if code else 1.0
-            except (IndexError, TypeError, ZeroDivisionError):
-                factor = 1.0
             script = os.path.join(scratch, name + ".scr")
             run = subprocess.run([cli, "--full-geometry", "-q", path, script], capture_output=True)
             if run.returncode != 0:
