@@ -3,6 +3,7 @@
 #include "run_log.h"
 #include "run_report.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vektrano {
@@ -12,6 +13,7 @@ namespace {
 // Eagle's free and light editions place nothing outside a board of this size.
 constexpr double kSmallBoardWidth = 100;
 constexpr double kSmallBoardHeight = 80;
+constexpr std::size_t kDiametersListed = 20;
 
 std::string Millimetres(double value) { return LogNumber(std::round(value * 1000) / 1000); }
 
@@ -93,11 +95,16 @@ std::string BoardReportText(const BoardReport& report)
     if (!report.holes.empty()) {
         text += "Bohrungen:";
         const char* separator = " ";
-        for (const DiameterCount& holes : report.holes) {
+        // A drawing of thousands of sizes is no drill table: the first ones, then a count.
+        const std::size_t listed = std::min(report.holes.size(), kDiametersListed);
+        for (std::size_t i = 0; i < listed; ++i) {
+            const DiameterCount& holes = report.holes[i];
             text += separator + std::to_string(holes.count) + "x " + Millimetres(holes.diameter) +
                     " mm";
             separator = ", ";
         }
+        if (report.holes.size() > listed)
+            text += " und " + std::to_string(report.holes.size() - listed) + " weitere Durchmesser";
         text += CRLF;
     }
     const TextAreaTally& written = report.written;

@@ -55,7 +55,8 @@ TEST_F(LayerMapProcess, ListLayersPrintsTheMapOfARealDrawingAndWritesNoScript)
     EXPECT_TRUE(
         Contains(r.out, "\nboard_outline      20           kontur  # 17 LINE; 70 x 52 mm\n"))
         << r.out;
-    EXPECT_TRUE(Contains(r.out, "\ncsk                48           linien  # 8 CIRCLE;")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\ncsk                48           alles  # 8 CIRCLE, 2 MTEXT;"))
+        << r.out;
     EXPECT_EQ(Listing(), before);
     EXPECT_FALSE(fs::exists(dxf.parent_path() / "sourcebots-motor__case.scr"));
 
@@ -85,7 +86,9 @@ TEST_F(LayerMapProcess, MapErrorsExitWithTwoNameFileAndLineAndLeaveTheScriptAlon
          "OUTLINE 20 kontur\nSILK 21 kreis\n",
          {},
          "Layer-Zuordnung " + map +
-             ", Zeile 2: unbekannte Art \"kreis\" (linien, kontur, bohrung oder bohrung:MIN-MAX)"},
+             ", Zeile 2: unbekannte Art \"kreis\" (linien, kontur, bohrung, bohrung:MIN-MAX, text, "
+             "flaechen "
+             "oder alles)"},
         {"layer 300",
          "# Kopf\n\nSILK 300\n",
          {},
