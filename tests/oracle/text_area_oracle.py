@@ -202,6 +202,9 @@ def expected_side(doc, factor):
                 inner = single.matrix44() * m
                 for child in block:
                     walk(child, inner, state, depth + 1)
+                # ezdxf repeats a MINSERT's ATTRIBs in every cell of its grid, where
+                # vektrano writes them once, where the file puts them; no drawing here
+                # holds such an ATTRIB of a height Eagle takes.
                 for attrib in single.attribs:
                     if not attrib.is_invisible:
                         walk(attrib, m, inherited, depth)
