@@ -108,6 +108,45 @@ std::size_t CountLinesStartingWith(std::string_view script, std::string_view pre
     return count;
 }
 
+// A Text line is one command, whatever the DXF string held: "Text '", the string
+// with every quote doubled, its closing quote, the orientation and the point, and
+// nothing after the ";" that ends it.
+bool IsOneTextCommand(std::string_view line)
+{
+    if (!line.starts_with("Text '"))
+        return false;
+    std::size_t i = 6;
+    for (;; ++i) {
+        if (i >= line.size())
+            return false; // the string never closes
+        if (line[i] != '\'')
+            continue;
+        if (i + 1 < line.size() && line[i + 1] == '\'') {
+            ++i; // a doubled quote stays inside the string
+            continue;
+        }
+        break;
+    }
+    std::string_view rest = line.substr(i + 1);
+    if (!rest.starts_with(" SR") && !rest.starts_with(" SMR"))
+        return false;
+    const std::size_t open = rest.find(" (");
+    return open != std::string_view::npos && rest.ends_with(");") &&
+           rest.find_first_of(";'", 0) == rest.size() - 1 &&
+           rest.find_first_not_of("SMR0123456789.", 1) == open;
+}
+
+void CheckTextLines(std::string_view script)
+{
+    for (std::size_t begin = 0; begin < script.size();) {
+        const std::size_t end = std::min(script.find("\r\n", begin), script.size());
+        const std::string_view line = script.substr(begin, end - begin);
+        if (line.starts_with("Text"))
+            Expect(IsOneTextCommand(line), "a Text line is not one command", line);
+        begin = end + 2;
+    }
+}
+
 void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& state,
                  bool fullGeometry)
 {
@@ -124,6 +163,7 @@ void CheckScript(std::string_view script, RunOutcome outcome, const Variablen& s
             Expect(i > 0 && script[i - 1] == '\r', "lone LF in script", script);
     }
     Expect(script.empty() || script.ends_with("\r\n"), "script ends inside a line", script);
+    CheckTextLines(script);
     if (!script.empty())
         Expect(script.starts_with("# Trazor generated script file.\r\nGrid mm 0.1;\r\n"
                                   "Set Wire_Bend 2;\r\nLayer "),

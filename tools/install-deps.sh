@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-    python3 python3-ezdxf desktop-file-utils libxml2-utils
+    python3 python3-ezdxf python3-shapely desktop-file-utils libxml2-utils
     "$@"
 )
 
