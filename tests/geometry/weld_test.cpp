@@ -188,7 +188,6 @@ TEST(Weld, MillionSegmentsCloseIntoTheirSquares)
     // apart; some edges backwards.
     constexpr int kSide = 500;
     ContourPieces pieces;
-    pieces.pieces.reserve(4 * kSide * kSide);
     for (int edge = 0; edge < 4; ++edge) {
         for (int i = 0; i < kSide * kSide; ++i) {
             const double x = i % kSide * 2.0;
