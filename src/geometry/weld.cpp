@@ -26,22 +26,25 @@ double Distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 // A piece may close on itself only when it can enclose something: a straight
 // segment shorter than the tolerance would otherwise become a closed contour.
-bool MayCloseAlone(const ContourPiece& piece)
+bool MayCloseAlone(const ContourPieces& pieces, std::uint32_t piece)
 {
-    return piece.innerEnd - piece.innerBegin >= 2 || std::fabs(piece.sweep) >= 180;
+    return pieces.Inner(piece).size() >= 2 || std::fabs(pieces.pieces[piece].sweep) >= 180;
 }
 
 class EndGrid
 {
 public:
-    EndGrid(const std::vector<ContourPiece>& pieces, double tolerance)
-        : pieces_(pieces)
+    EndGrid(const ContourPieces& input, double tolerance)
+        : input_(input)
+        , pieces_(input.pieces)
         , reach_(tolerance * tolerance)
         , cell_(tolerance > 0 ? tolerance * (1 + 1e-9) : 1e-6)
-        , bits_(BucketBits(2 * pieces.size()))
+        // About one bucket per end: a few more ends per list cost little next
+        // to the heads, the largest thing here.
+        , bits_(BucketBits(pieces_.size()))
         , heads_(std::size_t{1} << bits_, kNone)
-        , next_(2 * pieces.size(), kNone)
-        , partner_(2 * pieces.size(), kNone)
+        , next_(2 * pieces_.size(), kNone)
+        , partner_(2 * pieces_.size(), kNone)
     {
         // In descending order, so each bucket lists its ends ascending.
         for (std::uint32_t end = static_cast<std::uint32_t>(next_.size()); end-- > 0;) {
@@ -76,7 +79,7 @@ private:
         const Point p = Position(end);
         const std::int64_t cx = CellOf(p.x, cell_);
         const std::int64_t cy = CellOf(p.y, cell_);
-        const bool selfAllowed = MayCloseAlone(pieces_[end / 2]);
+        const bool selfAllowed = MayCloseAlone(input_, end / 2);
         std::uint32_t best = kNone;
         double bestDistance = 0;
         int seen = 0;
@@ -118,7 +121,8 @@ private:
         }
     }
 
-    const std::vector<ContourPiece>& pieces_;
+    const ContourPieces& input_;
+    const ChunkedStore<ContourPiece>& pieces_;
     double reach_;
     double cell_;
     unsigned bits_;
@@ -129,36 +133,38 @@ private:
 
 } // namespace
 
-void ContourPieces::AddSegment(Point from, Point to, std::size_t id)
+void ContourPieces::AddSegment(Point from, Point to, std::uint32_t id)
 {
-    pieces.push_back({from, to, 0, 0, 0, id, false});
+    const auto end = static_cast<std::uint32_t>(inner.size());
+    pieces.push_back({from, to, 0, end, id, 0});
 }
 
-void ContourPieces::AddArc(Point from, Point to, double sweepDegrees, std::size_t id)
+void ContourPieces::AddArc(Point from, Point to, double sweepDegrees, std::uint32_t id)
 {
-    pieces.push_back({from, to, sweepDegrees, 0, 0, id, false});
+    const auto end = static_cast<std::uint32_t>(inner.size());
+    pieces.push_back({from, to, sweepDegrees, end, id, 0});
 }
 
-void ContourPieces::AddPolyline(std::span<const Point> points, std::size_t id)
+void ContourPieces::AddPolyline(std::span<const Point> points, std::uint32_t id)
 {
-    const auto begin = static_cast<std::uint32_t>(inner.size());
     inner.insert(inner.end(), points.begin() + 1, points.end() - 1);
-    pieces.push_back({points.front(), points.back(), 0, begin,
-                      static_cast<std::uint32_t>(inner.size()), id, false});
+    pieces.push_back(
+        {points.front(), points.back(), 0, static_cast<std::uint32_t>(inner.size()), id, 0});
 }
 
-void ContourPieces::AddCircle(Point centre, double radius, std::size_t id)
+void ContourPieces::AddCircle(Point centre, double radius, std::uint32_t id)
 {
     const Point right{centre.x + radius, centre.y};
     const Point left{centre.x - radius, centre.y};
-    pieces.push_back({right, left, 180, 0, 0, id, true});
-    pieces.push_back({left, right, 180, 0, 0, id, false});
+    const auto end = static_cast<std::uint32_t>(inner.size());
+    pieces.push_back({right, left, 180, end, id, 1});
+    pieces.push_back({left, right, 180, end, id, 0});
 }
 
 Welding Weld(const ContourPieces& input, double tolerance)
 {
-    const std::vector<ContourPiece>& pieces = input.pieces;
-    EndGrid grid(pieces, tolerance > 0 ? tolerance : 0);
+    const ChunkedStore<ContourPiece>& pieces = input.pieces;
+    EndGrid grid(input, tolerance > 0 ? tolerance : 0);
     grid.PairAll();
     const std::vector<std::uint32_t>& partner = grid.Partners();
 
@@ -169,7 +175,8 @@ Welding Weld(const ContourPieces& input, double tolerance)
     for (std::uint32_t first = 0; first < pieces.size(); ++first) {
         if (used[first])
             continue;
-        WeldedChain chain{welding.links.size(), welding.points.size(), 0, false};
+        WeldedChain chain{static_cast<std::uint32_t>(welding.links.size()),
+                          static_cast<std::uint32_t>(welding.points.size()), 0, false};
         if (grid.Skipped(first)) {
             // A circle: its two halves as they were added.
             for (std::uint32_t half = first; half < first + 2 && half < pieces.size(); ++half) {
@@ -178,7 +185,7 @@ Welding Weld(const ContourPieces& input, double tolerance)
                 welding.points.push_back(pieces[half].from);
             }
             welding.points.push_back(pieces[first].from);
-            chain.count = welding.links.size() - chain.firstLink;
+            chain.count = static_cast<std::uint32_t>(welding.links.size() - chain.firstLink);
             chain.closed = chain.count == 2;
             welding.chains.push_back(chain);
             continue;
@@ -214,7 +221,7 @@ Welding Weld(const ContourPieces& input, double tolerance)
             welding.points.push_back(grid.Position(exit));
             entry = following;
         }
-        chain.count = welding.links.size() - chain.firstLink;
+        chain.count = static_cast<std::uint32_t>(welding.links.size() - chain.firstLink);
         welding.chains.push_back(chain);
     }
     return welding;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chunked_store.h"
 #include "point.h"
 
 #include <cstddef>
@@ -11,39 +12,43 @@ namespace vektrano {
 
 // One piece of a contour as drawn: a straight segment, an arc with its signed
 // sweep, or a chain of points (a flattened curve or a polyline) whose points
-// between its ends lie in ContourPieces::inner.
+// between its ends lie in ContourPieces::inner. A layer may hold millions of
+// them, so the piece is kept to 48 bytes: its inner points start where the
+// piece before it ended them.
 struct ContourPiece
 {
     Point from;
     Point to;
     double sweep = 0; // degrees, counter-clockwise positive; 0 for straight pieces
-    std::uint32_t innerBegin = 0;
     std::uint32_t innerEnd = 0;
-    std::size_t id = 0; // the caller's, e.g. the DXF line of the entity
+    std::uint32_t id : 31 = 0; // the caller's, e.g. a width index
     // The first of the two half circles of ContourPieces::AddCircle: a closed
     // contour of its own, never welded to anything.
-    bool circle = false;
+    std::uint32_t circle : 1 = 0;
 
     bool Straight() const { return sweep == 0; }
 };
 
+static_assert(sizeof(ContourPiece) <= 48);
+
 struct ContourPieces
 {
-    std::vector<ContourPiece> pieces;
+    ChunkedStore<ContourPiece> pieces;
     std::vector<Point> inner;
 
-    void AddSegment(Point from, Point to, std::size_t id);
-    void AddArc(Point from, Point to, double sweepDegrees, std::size_t id);
+    void AddSegment(Point from, Point to, std::uint32_t id);
+    void AddArc(Point from, Point to, double sweepDegrees, std::uint32_t id);
     // points.size() >= 2.
-    void AddPolyline(std::span<const Point> points, std::size_t id);
+    void AddPolyline(std::span<const Point> points, std::uint32_t id);
     // Two 180° arcs from the rightmost point round to it again, counter-clockwise,
     // whose ends are the same numbers: Eagle fills a Circle of width 0.
-    void AddCircle(Point centre, double radius, std::size_t id);
+    void AddCircle(Point centre, double radius, std::uint32_t id);
 
-    std::span<const Point> Inner(const ContourPiece& piece) const
+    // The points between the ends of piece `index`.
+    std::span<const Point> Inner(std::size_t index) const
     {
-        return std::span<const Point>(inner).subspan(piece.innerBegin,
-                                                     piece.innerEnd - piece.innerBegin);
+        const std::uint32_t begin = index == 0 ? 0 : pieces[index - 1].innerEnd;
+        return std::span<const Point>(inner).subspan(begin, pieces[index].innerEnd - begin);
     }
 };
 
@@ -55,9 +60,9 @@ struct ChainLink
 
 struct WeldedChain
 {
-    std::size_t firstLink = 0;  // into Welding::links
-    std::size_t firstPoint = 0; // into Welding::points
-    std::size_t count = 0;      // links; the chain has count + 1 points
+    std::uint32_t firstLink = 0;  // into Welding::links
+    std::uint32_t firstPoint = 0; // into Welding::points
+    std::uint32_t count = 0;      // links; the chain has count + 1 points
     bool closed = false;
 };
 
@@ -107,7 +112,7 @@ void ForEachStep(const ContourPieces& pieces, const Welding& welding, const Weld
     const auto points = welding.Points(chain);
     for (std::size_t k = 0; k < links.size(); ++k) {
         const ContourPiece& piece = pieces.pieces[links[k].piece];
-        const auto inner = pieces.Inner(piece);
+        const auto inner = pieces.Inner(links[k].piece);
         if (inner.empty()) {
             step(ChainStep{points[k], points[k + 1], links[k].reversed ? -piece.sweep : piece.sweep,
                            links[k].piece});

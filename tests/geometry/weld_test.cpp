@@ -188,7 +188,6 @@ TEST(Weld, MillionSegmentsCloseIntoTheirSquares)
     // apart; some edges backwards.
     constexpr int kSide = 500;
     ContourPieces pieces;
-    pieces.pieces.reserve(4 * kSide * kSide);
     for (int edge = 0; edge < 4; ++edge) {
         for (int i = 0; i < kSide * kSide; ++i) {
             const double x = i % kSide * 2.0;
@@ -272,6 +271,42 @@ TEST(ContourCheck, ReportsChainsThatCrossOrOverlap)
         ASSERT_EQ(report.pieces.size(), 1u);
         EXPECT_EQ(report.pieces[0].first, c.firstPiece);
         EXPECT_EQ(report.pieces[0].second, c.secondPiece);
+    }
+}
+
+// Polylines are tested in runs of lines: crossings inside one run, between two
+// runs of one piece, and a fold at a joint must all be found.
+TEST(ContourCheck, ReportsPolylinesThatCrossThemselves)
+{
+    struct PolylineCase
+    {
+        const char* name;
+        std::vector<Point> points;
+        std::size_t crossings;
+    };
+    std::vector<Point> spiral; // 40 lines outwards, then one straight back across them
+    for (int k = 0; k <= 40; ++k)
+        spiral.push_back({k * std::cos(k * 0.7), k * std::sin(k * 0.7)});
+    spiral.push_back({0.5, 0.5});
+    std::vector<Point> stairs; // 40 lines that never cross
+    for (int k = 0; k <= 40; ++k)
+        stairs.push_back({static_cast<double>((k + 1) / 2), static_cast<double>(k / 2)});
+    const std::vector<PolylineCase> cases = {
+        {"a loop within a few lines", {{0, 0}, {10, 0}, {10, 10}, {5, -5}}, 1},
+        {"a fold back", {{0, 0}, {10, 0}, {4, 0}}, 1},
+        {"a long spiral cut by its last line", spiral, 1},
+        {"long stairs", stairs, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ContourPieces pieces;
+        pieces.AddPolyline(c.points, 0);
+        const CrossingReport report = FindCrossings(pieces, Weld(pieces, 0.01));
+        EXPECT_TRUE(report.complete);
+        ASSERT_EQ(report.pieces.size(), c.crossings);
+        if (c.crossings != 0) {
+            EXPECT_EQ(report.pieces[0], std::make_pair(0u, 0u));
+        }
     }
 }
 
