@@ -42,6 +42,17 @@ inline bool TakeExtrusion(int code, double value, Vector3& extrusion)
 
 inline bool IsExtrusionCode(int code) { return code == 210 || code == 220 || code == 230; }
 
+// Reads one of the extrusion codes every planar record shares into extrusion.
+inline BadLine ReadExtrusion(const LineTable& lines, int code, std::size_t value,
+                             Vector3& extrusion)
+{
+    double number = 0;
+    if (auto bad = ReadFiniteNumber(lines, value, number))
+        return bad;
+    TakeExtrusion(code, number, extrusion);
+    return std::nullopt;
+}
+
 // Flags are read as numbers and kept when they fit an int; beyond that no bit
 // is meaningful.
 inline BadLine ReadFlags(const LineTable& lines, std::size_t value, int& flags)

@@ -144,13 +144,8 @@ BadLine DecodePolyline(const LineTable& lines, const DxfEntity& entity, Polyline
                 }
                 if (code == 70)
                     return ReadFlags(lines, value, record.flags);
-                if (IsExtrusionCode(code)) {
-                    double number = 0;
-                    if (auto bad = ReadFiniteNumber(lines, value, number))
-                        return bad;
-                    TakeExtrusion(code, number, record.common.extrusion);
-                    return std::nullopt;
-                }
+                if (IsExtrusionCode(code))
+                    return ReadExtrusion(lines, code, value, record.common.extrusion);
                 if (code == (lw ? 38 : 30))
                     return ReadFiniteNumber(lines, value, record.elevation);
                 if (!lw)

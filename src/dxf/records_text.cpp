@@ -40,12 +40,8 @@ BadLine DecodeTextOrAttrib(const LineTable& lines, const DxfEntity& entity, Text
         }
         if (code == verticalCode)
             return ReadFlags(lines, value, record.vertical);
-        if (IsExtrusionCode(code)) {
-            double number = 0;
-            if (auto bad = ReadFiniteNumber(lines, value, number))
-                return bad;
-            TakeExtrusion(code, number, record.common.extrusion);
-        }
+        if (IsExtrusionCode(code))
+            return ReadExtrusion(lines, code, value, record.common.extrusion);
         return std::nullopt;
     });
 }
@@ -110,12 +106,8 @@ BadLine DecodeMText(const LineTable& lines, const DxfEntity& entity, MTextRecord
             case 72: return ReadFlags(lines, value, record.drawingDirection);
             default: break;
             }
-            if (IsExtrusionCode(code)) {
-                double number = 0;
-                if (auto bad = ReadFiniteNumber(lines, value, number))
-                    return bad;
-                TakeExtrusion(code, number, record.common.extrusion);
-            }
+            if (IsExtrusionCode(code))
+                return ReadExtrusion(lines, code, value, record.common.extrusion);
             return std::nullopt;
         });
     record.content += last;
